@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages nimbrel needs, skipping what is already there.
+#   install-deps.sh          build and run the program
+#   install-deps.sh --tests  also what the test suite needs (GoogleTest, Xvfb, xdotool, ...)
+set -euo pipefail
+
+pkgs=(build-essential cmake pkg-config libsdl1.2-dev)
+if [ "${1:-}" = "--tests" ]; then
+  pkgs+=(libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev)
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

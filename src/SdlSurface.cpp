@@ -1,0 +1,120 @@
+#include "SdlSurface.h"
+
+#include <SDL/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Only the low 8 bits of a channel count: 256 draws as 0, -1 as 255.
+Uint32 mapColor(const SDL_PixelFormat* format, const Surface::Color& c)
+{
+    return SDL_MapRGB(const_cast<SDL_PixelFormat*>(format),
+                      static_cast<Uint8>(c.red), static_cast<Uint8>(c.green),
+                      static_cast<Uint8>(c.blue));
+}
+
+} // namespace
+
+unsigned int SdlSurface::modeFlags(bool fullscreen)
+{
+    Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
+    if (fullscreen)
+        flags |= SDL_FULLSCREEN;
+    return flags;
+}
+
+SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
+    : screen(SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen)))
+{
+    if (screen == nullptr) {
+        std::printf("Can't set video mode: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+}
+
+// The video surface belongs to SDL, which frees it when it shuts down.
+SdlSurface::~SdlSurface() = default;
+
+void SdlSurface::update()
+{
+    SDL_Flip(screen);
+}
+
+void SdlSurface::clear()
+{
+    SDL_FillRect(screen, nullptr, 0);
+}
+
+int SdlSurface::getHeight()
+{
+    return screen->h;
+}
+
+int SdlSurface::getWidth()
+{
+    return screen->w;
+}
+
+void SdlSurface::lock()
+{
+    if (SDL_MUSTLOCK(screen))
+        SDL_LockSurface(screen);
+}
+
+void SdlSurface::unlock()
+{
+    if (SDL_MUSTLOCK(screen))
+        SDL_UnlockSurface(screen);
+}
+
+void SdlSurface::putPixel(int x, int y, Color color)
+{
+    // SDL_ANYFORMAT may have given another depth than asked for, so the store
+    // follows the depth the surface really has.
+    const int bpp = screen->format->BytesPerPixel;
+    Uint8* p = static_cast<Uint8*>(screen->pixels) + y * screen->pitch + x * bpp;
+    const Uint32 pixel = mapColor(screen->format, color);
+
+    switch (bpp) {
+    case 1:
+        *p = static_cast<Uint8>(pixel);
+        break;
+    case 2:
+        *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(pixel);
+        break;
+    case 3:
+        // Least significant byte first, whatever the machine's byte order.
+        p[0] = static_cast<Uint8>(pixel);
+        p[1] = static_cast<Uint8>(pixel >> 8);
+        p[2] = static_cast<Uint8>(pixel >> 16);
+        break;
+    case 4:
+        *reinterpret_cast<Uint32*>(p) = pixel;
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlSurface::drawLine(int, int, int, int, Color&)
+{
+    std::fprintf(stderr, "WARNING: SdlSurface::drawLine() not implemented\n");
+}
+
+void SdlSurface::drawCircle(int, int, int, Color&)
+{
+    std::fprintf(stderr, "WARNING: SdlSurface::drawCircle() not implemented\n");
+}
+
+void SdlSurface::fillRect(int x1, int y1, int x2, int y2, Color& color)
+{
+    // SDL_Rect has 16-bit fields; each value keeps its low 16 bits.
+    SDL_Rect rect;
+    rect.x = static_cast<Sint16>(x1);
+    rect.y = static_cast<Sint16>(y1);
+    rect.w = static_cast<Uint16>(x2 - x1);
+    rect.h = static_cast<Uint16>(y2 - y1);
+    SDL_FillRect(screen, &rect, mapColor(screen->format, color));
+}

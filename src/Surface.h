@@ -1,0 +1,37 @@
+#ifndef NIMBREL_SURFACE_H
+#define NIMBREL_SURFACE_H
+
+#include <cstdint>
+
+// The drawing target of the program. The simulation and the drops draw only
+// through this interface and never see the video library.
+class Surface {
+public:
+    // A colour as three channels of 0..255. Callers do arithmetic on the
+    // channels; a surface keeps only the low 8 bits of each when it maps one.
+    struct Color {
+        int32_t red;
+        int32_t green;
+        int32_t blue;
+    };
+
+    virtual void update() = 0;
+    virtual void clear() = 0;
+    virtual int getHeight() = 0;
+    virtual int getWidth() = 0;
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+    // No clipping: the caller keeps 0 <= x < width and 0 <= y < height, and
+    // calls it only between lock() and unlock().
+    virtual void putPixel(int x, int y, Color color) = 0;
+    virtual void drawLine(int x1, int y1, int x2, int y2, Color& color) = 0;
+    virtual void drawCircle(int x, int y, int radius, Color& color) = 0;
+    // Right and bottom edges are exclusive: width x2 - x1, height y2 - y1.
+    virtual void fillRect(int x1, int y1, int x2, int y2, Color& color) = 0;
+
+protected:
+    // Owners hold the concrete surface and destroy that; never through here.
+    ~Surface() = default;
+};
+
+#endif

@@ -1,0 +1,175 @@
+#include "SdlSurface.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int W = 16;
+constexpr int H = 8;
+
+// The bytes of one pixel as they stand in the video memory.
+std::vector<Uint8> pixelBytes(int x, int y)
+{
+    SDL_Surface* s = SDL_GetVideoSurface();
+    const int n = s->format->BytesPerPixel;
+    const Uint8* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * n;
+    return std::vector<Uint8>(p, p + n);
+}
+
+// The bytes that a pixel value must be stored as, least significant first
+// (on this little-endian machine the 2- and 4-byte stores read the same way).
+std::vector<Uint8> expectedBytes(Uint32 value, int n)
+{
+    std::vector<Uint8> bytes;
+    for (int i = 0; i < n; ++i)
+        bytes.push_back(static_cast<Uint8>(value >> (8 * i)));
+    return bytes;
+}
+
+Uint32 mapped(Uint8 r, Uint8 g, Uint8 b)
+{
+    return SDL_MapRGB(SDL_GetVideoSurface()->format, r, g, b);
+}
+
+void fillMemory(Uint8 byte)
+{
+    SDL_Surface* s = SDL_GetVideoSurface();
+    std::memset(s->pixels, byte, static_cast<size_t>(s->pitch) * s->h);
+}
+
+class SdlSurfaceDepth : public testing::TestWithParam<int> {};
+
+TEST_P(SdlSurfaceDepth, OpensTheRequestedSizeAndDepth)
+{
+    SdlSurface surface(W, H, GetParam(), false);
+    EXPECT_EQ(surface.getWidth(), W);
+    EXPECT_EQ(surface.getHeight(), H);
+    EXPECT_EQ(SDL_GetVideoSurface()->format->BitsPerPixel, GetParam());
+}
+
+TEST_P(SdlSurfaceDepth, PutPixelStoresTheMappedValueAndNothingElse)
+{
+    SdlSurface surface(W, H, GetParam(), false);
+    const int n = SDL_GetVideoSurface()->format->BytesPerPixel;
+
+    struct Case {
+        int x, y;
+        Surface::Color color;
+        Uint8 r, g, b; // what the colour must map as
+    };
+    const Case cases[] = {
+        {0, 0, {255, 255, 255}, 255, 255, 255},         // top-left
+        {W - 1, H - 1, {10, 200, 30}, 10, 200, 30},     // bottom-right
+        {7, 3, {256, -1, 0}, 0, 255, 0},                // low 8 bits only
+        {8, 3, {0x1AA, 0x2BB, 0x3CC}, 0xAA, 0xBB, 0xCC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "pixel " << c.x << "," << c.y);
+        fillMemory(0x5A);
+        surface.lock();
+        surface.putPixel(c.x, c.y, c.color);
+        surface.unlock();
+
+        EXPECT_EQ(pixelBytes(c.x, c.y), expectedBytes(mapped(c.r, c.g, c.b), n));
+        // Every other byte of the picture is untouched.
+        SDL_Surface* s = SDL_GetVideoSurface();
+        const Uint8* mem = static_cast<const Uint8*>(s->pixels);
+        const int at = c.y * s->pitch + c.x * n;
+        for (int i = 0; i < s->pitch * s->h; ++i) {
+            if (i < at || i >= at + n) {
+                ASSERT_EQ(mem[i], 0x5A) << "byte " << i;
+            }
+        }
+    }
+}
+
+TEST_P(SdlSurfaceDepth, ClearSetsEveryPixelToZero)
+{
+    SdlSurface surface(W, H, GetParam(), false);
+    fillMemory(0xFF);
+    surface.clear();
+    SDL_Surface* s = SDL_GetVideoSurface();
+    const Uint8* mem = static_cast<const Uint8*>(s->pixels);
+    for (int y = 0; y < H; ++y)
+        for (int i = 0; i < W * s->format->BytesPerPixel; ++i)
+            ASSERT_EQ(mem[y * s->pitch + i], 0) << "row " << y << " byte " << i;
+}
+
+TEST_P(SdlSurfaceDepth, FillRectCoversTheHalfOpenRectangle)
+{
+    SdlSurface surface(W, H, GetParam(), false);
+    const int n = SDL_GetVideoSurface()->format->BytesPerPixel;
+    const std::vector<Uint8> black(n, 0);
+    const std::vector<Uint8> red = expectedBytes(mapped(255, 0, 0), n);
+
+    struct Case {
+        int x1, y1, x2, y2;
+        int left, top, right, bottom; // the pixels expected to be red
+    };
+    const Case cases[] = {
+        {2, 1, 5, 4, 2, 1, 5, 4},
+        {3, 3, 3, 6, 0, 0, 0, 0},       // zero width: nothing
+        {3, 3, 6, 3, 0, 0, 0, 0},       // zero height: nothing
+        {-2, -2, 2, 2, 0, 0, 2, 2},     // clipped by SDL at the top-left
+        {14, 6, 40, 40, 14, 6, W, H},   // clipped at the bottom-right
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rect " << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2);
+        surface.clear();
+        Surface::Color color{255, 0, 0};
+        surface.fillRect(c.x1, c.y1, c.x2, c.y2, color);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+                ASSERT_EQ(pixelBytes(x, y), inside ? red : black) << "at " << x << "," << y;
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BitsPerPixel, SdlSurfaceDepth, testing::Values(8, 16, 24, 32));
+
+TEST(SdlSurface, ThreeBytePixelsAreStoredLeastSignificantByteFirst)
+{
+    SdlSurface surface(W, H, 24, false);
+    SDL_PixelFormat* f = SDL_GetVideoSurface()->format;
+    ASSERT_EQ(f->BytesPerPixel, 3);
+    ASSERT_EQ(f->Rmask, 0xFF0000u);  // so that (AA, BB, CC) maps to 0x00AABBCC
+    ASSERT_EQ(f->Bmask, 0x0000FFu);
+    surface.lock();
+    surface.putPixel(4, 2, Surface::Color{0xAA, 0xBB, 0xCC});
+    surface.unlock();
+    EXPECT_EQ(pixelBytes(4, 2), (std::vector<Uint8>{0xCC, 0xBB, 0xAA}));
+}
+
+TEST(SdlSurface, ModeFlagsAskForHardwareDoubleBufferingInAnyFormat)
+{
+    EXPECT_EQ(SdlSurface::modeFlags(false), 0x50000001u);
+    EXPECT_EQ(SdlSurface::modeFlags(true), 0xD0000001u);
+}
+
+TEST(SdlSurface, UnimplementedShapesWarnOnceAPerCall)
+{
+    SdlSurface surface(W, H, 32, false);
+    surface.clear();
+    Surface::Color c{1, 2, 3};
+    testing::internal::CaptureStderr();
+    surface.drawLine(0, 0, 5, 5, c);
+    surface.drawCircle(3, 3, 2, c);
+    surface.drawLine(1, 1, 2, 2, c);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: SdlSurface::drawLine() not implemented\n"
+              "WARNING: SdlSurface::drawCircle() not implemented\n"
+              "WARNING: SdlSurface::drawLine() not implemented\n");
+    // and nothing was drawn
+    const std::vector<Uint8> black(4, 0);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            ASSERT_EQ(pixelBytes(x, y), black);
+}
+
+} // namespace

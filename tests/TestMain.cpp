@@ -1,0 +1,15 @@
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    // Headless whatever the caller's environment says.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    testing::InitGoogleTest(&argc, argv);
+    SDL_Init(SDL_INIT_NOPARACHUTE);
+    const int result = RUN_ALL_TESTS();
+    SDL_Quit();
+    return result;
+}

@@ -1,0 +1,214 @@
+"""Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+BIN = os.environ.get("NIMBREL_BIN") or os.path.join(
+    os.path.dirname(__file__), "..", "..", "build", "nimbrel")
+
+
+class Xvfb:
+    """An X server of the test's own; -noreset so that a second client can connect."""
+
+    def __init__(self, size="1024x768x24"):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size,
+             "-noreset", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            self.proc.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def env(self, **extra):
+        env = dict(os.environ, DISPLAY=self.display)
+        env.pop("SDL_VIDEODRIVER", None)
+        env.update(extra)
+        return env
+
+    def run(self, args, timeout=20, **kw):
+        return subprocess.run(args, env=self.env(), timeout=timeout,
+                              capture_output=True, text=True, **kw)
+
+    def screenshot(self, window="root"):
+        """The picture as (width, height, rgb bytes)."""
+        out = subprocess.run(["timeout", "15", "import", "-window", str(window), "-depth", "8", "ppm:-"],
+                             env=self.env(), capture_output=True, check=True).stdout
+        return parse_ppm(out)
+
+    def save_png(self, path, window="root"):
+        subprocess.run(["timeout", "15", "import", "-window", str(window), path],
+                       env=self.env(), check=True)
+
+    def close(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def parse_ppm(data):
+    # P6 header: magic, width, height, maxval, each separated by whitespace.
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    pos += 1
+    assert fields[0] == b"P6" and fields[3] == b"255", fields
+    return int(fields[1]), int(fields[2]), data[pos:]
+
+
+class Picture:
+    def __init__(self, shot):
+        self.width, self.height, self.rgb = shot
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def lit(self, left=0, top=0, right=None, bottom=None):
+        """Coordinates of every non-black pixel inside the box."""
+        right = self.width if right is None else right
+        bottom = self.height if bottom is None else bottom
+        found = []
+        for y in range(top, bottom):
+            row = 3 * y * self.width
+            chunk = self.rgb[row + 3 * left:row + 3 * right]
+            if chunk.count(0) == len(chunk):
+                continue
+            for x in range(left, right):
+                if self.pixel(x, y) != (0, 0, 0):
+                    found.append((x, y))
+        return found
+
+
+class Program:
+    """One run of nimbrel in its own working directory."""
+
+    def __init__(self, xvfb, settings=None, env=None, args=()):
+        self.xvfb = xvfb
+        self.dir = tempfile.mkdtemp(prefix="nimbrel-")
+        if settings is not None:
+            with open(os.path.join(self.dir, "nimbrel.conf"), "w") as f:
+                f.write(settings)
+        self.out = open(os.path.join(self.dir, "stdout"), "w+")
+        self.err = open(os.path.join(self.dir, "stderr"), "w+")
+        self.proc = subprocess.Popen([BIN, *args], cwd=self.dir, env=xvfb.env(**(env or {})),
+                                     stdout=self.out, stderr=self.err, stdin=subprocess.DEVNULL)
+        self.window = None
+
+    def find_window(self, timeout=15):
+        """The top-level window of the program (the one a window manager talks to)."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise AssertionError("nimbrel ended early with status %s: %s"
+                                     % (self.proc.returncode, self.stdout()))
+            r = self.xvfb.run(["xdotool", "search", "--pid", str(self.proc.pid)])
+            ids = r.stdout.split()
+            if ids:
+                self.window = int(ids[0])
+                return self.window
+            time.sleep(0.1)
+        raise AssertionError("no window appeared")
+
+    def geometry(self):
+        info = self.xvfb.run(["xwininfo", "-id", str(self.window)]).stdout
+        values = {}
+        for line in info.splitlines():
+            line = line.strip()
+            for key in ("Width", "Height"):
+                if line.startswith(key + ":"):
+                    values[key] = int(line.split(":")[1])
+        return values["Width"], values["Height"]
+
+    def key(self, *names):
+        # Real key events through XTEST go to the focused window.
+        self.xvfb.run(["xdotool", "windowfocus", "--sync", str(self.window)])
+        self.xvfb.run(["xdotool", "key", "--delay", "50", *names])
+
+    def move_mouse(self, x, y):
+        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y)])
+
+    def click(self, button=1, x=100, y=100):
+        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y),
+                       "click", str(button)])
+
+    def press_only(self, button=1, x=100, y=100):
+        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y),
+                       "mousedown", str(button)])
+
+    def request_close(self):
+        """Send WM_DELETE_WINDOW as a window manager does when the user closes the window."""
+        from Xlib import X, display, protocol
+        d = display.Display(self.xvfb.display)
+        try:
+            w = d.create_resource_object("window", self.window)
+            protocols = d.intern_atom("WM_PROTOCOLS")
+            delete = d.intern_atom("WM_DELETE_WINDOW")
+            event = protocol.event.ClientMessage(window=w, client_type=protocols,
+                                                 data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+            w.send_event(event, event_mask=X.NoEventMask)
+            d.sync()  # or the message can be lost when the connection closes
+        finally:
+            d.close()
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout=10):
+        return self.proc.wait(timeout)
+
+    def stdout(self):
+        self.out.flush()
+        self.out.seek(0)
+        return self.out.read()
+
+    def stderr(self):
+        self.err.flush()
+        self.err.seek(0)
+        return self.err.read()
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.out.close()
+        self.err.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class XTestCase(unittest.TestCase):
+    """A fresh X server for each test class; every program a test starts is ended."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.xvfb.close()
+
+    def start(self, **kw):
+        program = Program(self.xvfb, **kw)
+        self.addCleanup(program.close)
+        return program
+
+    def assertStillRunning(self, program, seconds=1.0):
+        time.sleep(seconds)
+        self.assertTrue(program.running(), "nimbrel ended with status %s" % program.proc.returncode)
