@@ -1,20 +1,38 @@
+#include "RainSimulation.h"
 #include "SdlSurface.h"
 
 #include <SDL/SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int SDL_main(int argc, char* argv[]);
 
 int SDL_main(int, char*[])
 {
-    const int xRes = 640;
-    const int yRes = 480;
-    const int fullscreen = 0;
+    int xRes = 640;
+    int yRes = 480;
+    int fullscreen = 0;
+    int dropRate = 10;
+    int dropSpeed = 50;
+    int tailLength = 10;
+    bool showDrops = false;
+
+    // A new batch every 0 steps makes no sense (it is a divisor).
+    if (dropSpeed == 0)
+        dropSpeed = 50;
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     SDL_WM_SetCaption("nimbrel", "nimbrel");
     SDL_ShowCursor(0);
+
+    if (!RainSimulation::fitsOn(surface.getWidth(), surface.getHeight())) {
+        std::printf("The picture of %dx%d pixels is too small for the rain: it must be at least %dx%d.\n",
+                    surface.getWidth(), surface.getHeight(), RainSimulation::MIN_WIDTH,
+                    RainSimulation::MIN_HEIGHT);
+        std::exit(1);
+    }
+    RainSimulation simulation(surface, dropRate, dropSpeed, tailLength, showDrops);
 
     bool running = true;
     SDL_Event event;
@@ -29,15 +47,15 @@ int SDL_main(int, char*[])
                 running = false;
                 break;
             case SDL_KEYDOWN:
-                if (event.key.keysym.sym == SDLK_d) {
-                    // Falling-drop drawing is switched here once the rain exists.
-                }
+                if (event.key.keysym.sym == SDLK_d)
+                    simulation.showDrops = !simulation.showDrops;
                 break;
             default:
                 break;
             }
             continue;
         }
+        simulation.runNextStep();
         surface.update();
         surface.clear();
         if (!running)

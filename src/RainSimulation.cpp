@@ -1,0 +1,130 @@
+#include "RainSimulation.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+namespace {
+
+int pixelX(const Vector2D& v) { return static_cast<int>(v.x); }
+int pixelY(const Vector2D& v) { return static_cast<int>(v.y); }
+
+Surface& checkedSize(Surface& surface)
+{
+    if (!RainSimulation::fitsOn(surface.getWidth(), surface.getHeight()))
+        throw std::invalid_argument("picture too small for the rain");
+    return surface;
+}
+
+} // namespace
+
+bool RainSimulation::fitsOn(int width, int height)
+{
+    return width >= MIN_WIDTH && height >= MIN_HEIGHT;
+}
+
+RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, int tailLength,
+                               bool showDrops)
+    : drops(), deadDrops(), surface(checkedSize(surface)), dropRate(dropRate),
+      dropSpeed(dropSpeed), tailLength(tailLength), stepCount(0),
+      freeCells(surface.getWidth(), surface.getHeight() + 1, 1), border(5), showDrops(showDrops)
+{
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    createDrops();
+    // The floor: drops land in the row above it and never enter it.
+    for (int x = 0; x < surface.getWidth(); ++x)
+        freeCells[x][surface.getHeight() - border - 1] = 0;
+}
+
+RainSimulation::~RainSimulation() = default;
+
+void RainSimulation::runNextStep()
+{
+    // Widened to 64 bits like the counter; a negative interval acts like its
+    // magnitude. An interval of 0 would divide by zero: then no further batch.
+    if (dropSpeed != 0 && stepCount % static_cast<int64_t>(dropSpeed) == 0)
+        createDrops();
+
+    surface.lock();
+    auto it = drops.begin();
+    while (it != drops.end()) {
+        it->move();
+
+        // A drop that follows a removed one is not moved in this step; after a
+        // border removal it is border-tested, after a landing it is not.
+        while (it != drops.end() && isOutOfScreen(it))
+            it = drops.erase(it);
+        while (it != drops.end() && isDropDead(it)) {
+            it->velocity = Vector2D(0.0f, 0.0f);
+            deadDrops.push_front(*it);
+            // The cell where the drop rests, not the one it would have entered.
+            freeCells[pixelX(it->position)][pixelY(it->position)] = 0;
+            it = drops.erase(it);
+        }
+        if (it == drops.end())
+            break;
+
+        if (showDrops)
+            it->draw();
+        ++it;
+    }
+    drawDeadDrops();
+    surface.unlock();
+    ++stepCount;
+}
+
+void RainSimulation::createDrops()
+{
+    // The colour cycle belongs to the process: it starts at a random colour
+    // and drifts by fixed per-channel steps, wrapping below 255.
+    static int32_t r = std::rand() % 255;
+    static int32_t g = std::rand() % 255;
+    static int32_t b = std::rand() % 255;
+    static int32_t dr = std::rand() % 10;
+    static int32_t dg = std::rand() % 10;
+    static int32_t db = std::rand() % 10;
+
+    const Surface::Color color{r, g, b};
+    r = (r + dr) % 255;
+    g = (g + dg) % 255;
+    b = (b + db) % 255;
+
+    for (int i = 0; i < dropRate; ++i) {
+        // Three draws per drop, in this order: column, sideways, downward.
+        const int column = std::rand();
+        const float x = static_cast<float>(border + column % (surface.getWidth() - 2 * border));
+        const double vx = (std::rand() % 199 + 1) / 100.0 - 1.0;
+        const double vy = (std::rand() % 99 + 1) / 100.0;
+        drops.push_back(Raindrop(Vector2D(x, 0.0f),
+                                 Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
+                                 color, tailLength, surface));
+    }
+}
+
+void RainSimulation::drawDeadDrops()
+{
+    for (Raindrop& drop : deadDrops)
+        drop.draw();
+}
+
+void RainSimulation::draw()
+{
+    for (const Raindrop& drop : drops)
+        surface.putPixel(pixelX(drop.position), pixelY(drop.position), drop.color);
+}
+
+bool RainSimulation::isOutOfScreen(std::list<Raindrop>::iterator& it)
+{
+    const int px = pixelX(it->position);
+    const int py = pixelY(it->position);
+    return py >= surface.getHeight() - border
+        || px >= surface.getWidth() - border
+        || px <= border;
+}
+
+bool RainSimulation::isDropDead(std::list<Raindrop>::iterator& it)
+{
+    // Look one move ahead without moving the drop.
+    const Vector2D next = it->position + it->velocity;
+    return freeCells[pixelX(next)][pixelY(next)] == 0;
+}

@@ -1,0 +1,57 @@
+#ifndef NIMBREL_RAINSIMULATION_H
+#define NIMBREL_RAINSIMULATION_H
+
+#include "Array2D.h"
+#include "Raindrop.h"
+#include "Surface.h"
+
+#include <cstdint>
+#include <list>
+
+// The whole animation: spawns batches of drops, moves them, retires those
+// that reach a border and turns those that hit the ground into a heap.
+class RainSimulation {
+public:
+    // The smallest picture the rain fits on: start columns need width > 10,
+    // and the floor row (height - 6) must lie inside the picture.
+    static constexpr int MIN_WIDTH = 11;
+    static constexpr int MIN_HEIGHT = 6;
+    static bool fitsOn(int width, int height);
+
+    // Throws std::invalid_argument for a surface the rain does not fit on.
+    RainSimulation(Surface& surface, int dropRate, int dropSpeed, int tailLength, bool showDrops);
+    ~RainSimulation();
+
+    RainSimulation(const RainSimulation&) = delete;
+    RainSimulation& operator=(const RainSimulation&) = delete;
+
+    // One step of the animation, drawing included.
+    void runNextStep();
+    // Appends one batch of dropRate drops in the current batch colour.
+    void createDrops();
+    void drawDeadDrops();
+    // Only the head pixel of every falling drop.
+    void draw();
+    bool isOutOfScreen(std::list<Raindrop>::iterator& it);
+    bool isDropDead(std::list<Raindrop>::iterator& it);
+
+    const std::list<Raindrop>& getDrops() const { return drops; }
+    const std::list<Raindrop>& getDeadDrops() const { return deadDrops; }
+    int64_t getStepCount() const { return stepCount; }
+
+private:
+    std::list<Raindrop> drops;     // falling, in creation order
+    std::list<Raindrop> deadDrops; // landed, newest first
+    Surface& surface;
+    int32_t dropRate;
+    int32_t dropSpeed;
+    int32_t tailLength;
+    int64_t stepCount;
+    Array2D<int32_t> freeCells;    // 1 free, 0 taken; one row more than the picture
+    int32_t border;
+
+public:
+    bool showDrops;
+};
+
+#endif

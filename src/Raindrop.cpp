@@ -1,0 +1,82 @@
+#include "Raindrop.h"
+
+#include <cstddef>
+
+namespace {
+
+// A position's pixel truncates each coordinate toward zero.
+bool samePixel(const Vector2D& a, const Vector2D& b)
+{
+    return static_cast<int>(a.x) == static_cast<int>(b.x)
+        && static_cast<int>(a.y) == static_cast<int>(b.y);
+}
+
+} // namespace
+
+Raindrop::Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
+                   int tailLength, Surface& surface)
+    : position(position), velocity(velocity), color(color), surface(surface),
+      tailLength(tailLength)
+{
+}
+
+Raindrop::Raindrop(const Raindrop& other) = default;
+
+Raindrop& Raindrop::operator=(const Raindrop& other)
+{
+    if (this != &other) {
+        position = other.position;
+        velocity = other.velocity;
+        color = other.color;
+        tail = other.tail;
+    }
+    return *this;
+}
+
+void Raindrop::move()
+{
+    weakenTail();
+    addTail();
+    position += velocity;
+}
+
+void Raindrop::addTail()
+{
+    if (!tail.empty()) {
+        if (samePixel(position, tail.front().position))
+            return;
+        // Taken as an unsigned count: a negative length never cuts, and a
+        // length of 0 still leaves the one new segment.
+        if (tail.size() >= static_cast<std::size_t>(tailLength))
+            tail.pop_back();
+    }
+    tail.push_front(RainTail{position, color});
+}
+
+void Raindrop::weakenTail()
+{
+    const int REDUCE_STEP = 15;
+    for (auto it = tail.begin(); it != tail.end(); ++it) {
+        // A channel below one step keeps its value, so channels never go negative.
+        Surface::Color& c = it->color;
+        if (c.red >= REDUCE_STEP)
+            c.red -= REDUCE_STEP;
+        if (c.green >= REDUCE_STEP)
+            c.green -= REDUCE_STEP;
+        if (c.blue >= REDUCE_STEP)
+            c.blue -= REDUCE_STEP;
+        // Older segments have faded at least as far, so they all go too.
+        if (c.red < REDUCE_STEP && c.green < REDUCE_STEP && c.blue < REDUCE_STEP) {
+            tail.erase(it, tail.end());
+            return;
+        }
+    }
+}
+
+void Raindrop::draw()
+{
+    for (const RainTail& segment : tail)
+        surface.putPixel(static_cast<int>(segment.position.x),
+                         static_cast<int>(segment.position.y), segment.color);
+    surface.putPixel(static_cast<int>(position.x), static_cast<int>(position.y), color);
+}

@@ -1,0 +1,40 @@
+#ifndef NIMBREL_RAINDROP_H
+#define NIMBREL_RAINDROP_H
+
+#include "Surface.h"
+#include "Vector2D.h"
+
+#include <list>
+
+// One falling drop: a head that moves by a constant velocity each step and a
+// tail of the pixels it passed through, each fading until it is cut off.
+class Raindrop {
+public:
+    struct RainTail {
+        Vector2D position;
+        Surface::Color color;
+    };
+
+    Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
+             int tailLength, Surface& surface);
+    Raindrop(const Raindrop& other);
+    // Keeps this drop's own surface and tail length.
+    Raindrop& operator=(const Raindrop& other);
+
+    // One step: fade the tail, lay a segment if the head reached a new pixel,
+    // then advance the head.
+    void move();
+    void addTail();
+    void weakenTail();
+    // The tail from newest to oldest, then the head on top.
+    void draw();
+
+    Vector2D position;
+    Vector2D velocity;
+    Surface::Color color;
+    Surface& surface;
+    std::list<RainTail> tail; // newest at the front
+    int tailLength;
+};
+
+#endif
