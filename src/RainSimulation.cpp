@@ -25,7 +25,8 @@ bool RainSimulation::fitsOn(int width, int height)
 
 RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, int tailLength,
                                bool showDrops)
-    : drops(), deadDrops(), surface(checkedSize(surface)), dropRate(dropRate),
+    : drops(), landed(checkedSize(surface).getWidth(), surface.getHeight()), landedCount(0),
+      surface(surface), dropRate(dropRate),
       dropSpeed(dropSpeed), tailLength(tailLength), stepCount(0),
       freeCells(surface.getWidth(), surface.getHeight() + 1, 1), border(5), showDrops(showDrops)
 {
@@ -56,7 +57,8 @@ void RainSimulation::runNextStep()
             it = drops.erase(it);
         while (it != drops.end() && isDropDead(it)) {
             it->velocity = Vector2D(0.0f, 0.0f);
-            deadDrops.push_front(*it);
+            landed.add(*it);
+            ++landedCount;
             // The cell where the drop rests, not the one it would have entered.
             freeCells[pixelX(it->position)][pixelY(it->position)] = 0;
             it = drops.erase(it);
@@ -103,8 +105,7 @@ void RainSimulation::createDrops()
 
 void RainSimulation::drawDeadDrops()
 {
-    for (Raindrop& drop : deadDrops)
-        drop.draw();
+    landed.draw(surface);
 }
 
 void RainSimulation::draw()

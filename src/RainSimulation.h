@@ -2,6 +2,7 @@
 #define NIMBREL_RAINSIMULATION_H
 
 #include "Array2D.h"
+#include "LandedLayer.h"
 #include "Raindrop.h"
 #include "Surface.h"
 
@@ -36,12 +37,16 @@ public:
     bool isDropDead(std::list<Raindrop>::iterator& it);
 
     const std::list<Raindrop>& getDrops() const { return drops; }
-    const std::list<Raindrop>& getDeadDrops() const { return deadDrops; }
     int64_t getStepCount() const { return stepCount; }
+    int64_t getLandedCount() const { return landedCount; }
+    int64_t getLandedPixels() const { return landed.coveredPixels(); }
+    // Whether a drop can rest in or pass through the cell of pixel (x, y).
+    bool isCellTaken(int x, int y) { return freeCells[x][y] == 0; }
 
 private:
     std::list<Raindrop> drops;     // falling, in creation order
-    std::list<Raindrop> deadDrops; // landed, newest first
+    LandedLayer landed;            // the picture of every landed drop
+    int64_t landedCount;
     Surface& surface;
     int32_t dropRate;
     int32_t dropSpeed;

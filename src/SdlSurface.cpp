@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -13,6 +14,30 @@ Uint32 mapColor(const SDL_PixelFormat* format, const Surface::Color& c)
     return SDL_MapRGB(const_cast<SDL_PixelFormat*>(format),
                       static_cast<Uint8>(c.red), static_cast<Uint8>(c.green),
                       static_cast<Uint8>(c.blue));
+}
+
+// Stores a mapped pixel value in a pixel of n bytes.
+inline void storePixel(Uint8* p, int n, Uint32 pixel)
+{
+    switch (n) {
+    case 1:
+        *p = static_cast<Uint8>(pixel);
+        break;
+    case 2:
+        *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(pixel);
+        break;
+    case 3:
+        // Least significant byte first, whatever the machine's byte order.
+        p[0] = static_cast<Uint8>(pixel);
+        p[1] = static_cast<Uint8>(pixel >> 8);
+        p[2] = static_cast<Uint8>(pixel >> 16);
+        break;
+    case 4:
+        *reinterpret_cast<Uint32*>(p) = pixel;
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -75,26 +100,23 @@ void SdlSurface::putPixel(int x, int y, Color color)
     // follows the depth the surface really has.
     const int bpp = screen->format->BytesPerPixel;
     Uint8* p = static_cast<Uint8*>(screen->pixels) + y * screen->pitch + x * bpp;
-    const Uint32 pixel = mapColor(screen->format, color);
+    storePixel(p, bpp, mapColor(screen->format, color));
+}
 
-    switch (bpp) {
-    case 1:
-        *p = static_cast<Uint8>(pixel);
-        break;
-    case 2:
-        *reinterpret_cast<Uint16*>(p) = static_cast<Uint16>(pixel);
-        break;
-    case 3:
-        // Least significant byte first, whatever the machine's byte order.
-        p[0] = static_cast<Uint8>(pixel);
-        p[1] = static_cast<Uint8>(pixel >> 8);
-        p[2] = static_cast<Uint8>(pixel >> 16);
-        break;
-    case 4:
-        *reinterpret_cast<Uint32*>(p) = pixel;
-        break;
-    default:
-        break;
+void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
+{
+    const SDL_PixelFormat* f = screen->format;
+    const int bpp = f->BytesPerPixel;
+    Uint8* p = static_cast<Uint8*>(screen->pixels) + y * screen->pitch + x * bpp;
+    // The usual X11 format is 0x00RRGGBB already: copy the row as it is.
+    if (bpp == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF && f->Amask == 0) {
+        std::memcpy(p, rgb, static_cast<size_t>(count) * 4);
+        return;
+    }
+    for (int i = 0; i < count; ++i, p += bpp) {
+        const Surface::Color c{static_cast<int32_t>(rgb[i] >> 16), static_cast<int32_t>(rgb[i] >> 8),
+                               static_cast<int32_t>(rgb[i])};
+        storePixel(p, bpp, mapColor(f, c));
     }
 }
 

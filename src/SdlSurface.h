@@ -26,6 +26,7 @@ public:
     void drawLine(int x1, int y1, int x2, int y2, Color& color) override;
     void drawCircle(int x, int y, int radius, Color& color) override;
     void fillRect(int x1, int y1, int x2, int y2, Color& color) override;
+    void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
 
     // The flags that the constructor asks SDL for.
     static unsigned int modeFlags(bool fullscreen);

@@ -29,6 +29,19 @@ public:
     // Right and bottom edges are exclusive: width x2 - x1, height y2 - y1.
     virtual void fillRect(int x1, int y1, int x2, int y2, Color& color) = 0;
 
+    // Sets count pixels of row y from x on, each given as 0x00RRGGBB. A bulk
+    // form of putPixel, with the same rules; a surface may override it with a
+    // faster copy, and must draw the same picture.
+    virtual void putPixelRow(int x, int y, const uint32_t* rgb, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const uint32_t v = rgb[i];
+            putPixel(x + i, y,
+                     Color{static_cast<int32_t>((v >> 16) & 0xFF),
+                           static_cast<int32_t>((v >> 8) & 0xFF), static_cast<int32_t>(v & 0xFF)});
+        }
+    }
+
 protected:
     // Owners hold the concrete surface and destroy that; never through here.
     ~Surface() = default;

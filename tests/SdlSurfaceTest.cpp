@@ -131,6 +131,32 @@ TEST_P(SdlSurfaceDepth, FillRectCoversTheHalfOpenRectangle)
     }
 }
 
+TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
+{
+    SdlSurface surface(W, H, GetParam(), false);
+    const uint32_t row[] = {0xFFFFFF, 0x000000, 0xAABBCC, 0x123456, 0xFF0000, 0x00FF00, 0x0000FF};
+    const int n = 7;
+
+    fillMemory(0x5A);
+    surface.lock();
+    for (int i = 0; i < n; ++i)
+        surface.putPixel(3 + i, 5, Surface::Color{static_cast<int32_t>(row[i] >> 16),
+                                                  static_cast<int32_t>((row[i] >> 8) & 0xFF),
+                                                  static_cast<int32_t>(row[i] & 0xFF)});
+    surface.unlock();
+    SDL_Surface* s = SDL_GetVideoSurface();
+    const Uint8* mem = static_cast<const Uint8*>(s->pixels);
+    const std::vector<Uint8> byPixel(mem, mem + s->pitch * s->h);
+
+    fillMemory(0x5A);
+    surface.lock();
+    surface.putPixelRow(3, 5, row, n);
+    surface.putPixelRow(0, 0, row, 0); // an empty row draws nothing
+    surface.unlock();
+    const std::vector<Uint8> byRow(mem, mem + s->pitch * s->h);
+    EXPECT_EQ(byRow, byPixel);
+}
+
 INSTANTIATE_TEST_SUITE_P(BitsPerPixel, SdlSurfaceDepth, testing::Values(8, 16, 24, 32));
 
 TEST(SdlSurface, ThreeBytePixelsAreStoredLeastSignificantByteFirst)

@@ -1,0 +1,140 @@
+// Times the rain's step against the bare frame (clear plus show) of the same
+// run, window by window, headless with SDL's dummy driver. Prints a table.
+//
+//   landed_bench [--size WxH] [--rate N] [--speed N] [--tail N] [--show 0|1]
+//                [--steps N] [--window N] [--literal]
+//
+// --literal runs the plain drawing that redraws every landed drop each step.
+#include "LiteralRainSimulation.h"
+#include "RainSimulation.h"
+#include "SdlSurface.h"
+
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double>& v)
+{
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+double residentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0.0;
+}
+
+struct Options {
+    int width = 640, height = 480, rate = 10, speed = 50, tail = 10;
+    bool show = false, literal = false;
+    long steps = 2000000, window = 100000;
+};
+
+Options parse(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : "";
+        if (a == "--size") {
+            std::sscanf(v, "%dx%d", &o.width, &o.height);
+            ++i;
+        } else if (a == "--rate") {
+            o.rate = std::atoi(v);
+            ++i;
+        } else if (a == "--speed") {
+            o.speed = std::atoi(v);
+            ++i;
+        } else if (a == "--tail") {
+            o.tail = std::atoi(v);
+            ++i;
+        } else if (a == "--show") {
+            o.show = std::atoi(v) != 0;
+            ++i;
+        } else if (a == "--steps") {
+            o.steps = std::atol(v);
+            ++i;
+        } else if (a == "--window") {
+            o.window = std::atol(v);
+            ++i;
+        } else if (a == "--literal") {
+            o.literal = true;
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", a.c_str());
+            std::exit(2);
+        }
+    }
+    return o;
+}
+
+// Landed pixels for the layer; landed drops for the plain drawing.
+int64_t landedOf(RainSimulation& sim) { return sim.getLandedPixels(); }
+int64_t landedOf(LiteralRainSimulation& sim) { return static_cast<int64_t>(sim.deadDrops.size()); }
+
+template <class Simulation>
+void run(const Options& o, SdlSurface& surface, Simulation& sim)
+{
+    std::printf("# %s, %dx%d, dropRate %d, dropSpeed %d, tailLength %d, showDrops %d\n",
+                o.literal ? "plain drawing" : "landed layer", o.width, o.height, o.rate, o.speed,
+                o.tail, o.show ? 1 : 0);
+    std::printf("%10s %12s %12s %8s %10s %10s\n", "steps", "step_us", "bare_us", "ratio", "landed",
+                "rss_MiB");
+    std::vector<double> step, bare;
+    step.reserve(o.window);
+    bare.reserve(o.window);
+    for (long n = 1; n <= o.steps; ++n) {
+        const auto t0 = Clock::now();
+        sim.runNextStep();
+        const auto t1 = Clock::now();
+        surface.update();
+        surface.clear();
+        const auto t2 = Clock::now();
+        step.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        bare.push_back(std::chrono::duration<double, std::micro>(t2 - t1).count());
+        if (n % o.window == 0) {
+            const double s = median(step), b = median(bare);
+            std::printf("%10ld %12.2f %12.2f %8.2f %10lld %10.2f\n", n, s, b, s / b,
+                        static_cast<long long>(landedOf(sim)), residentMiB());
+            std::fflush(stdout);
+            step.clear();
+            bare.clear();
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options o = parse(argc, argv);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_Init(SDL_INIT_NOPARACHUTE);
+    {
+        SdlSurface surface(o.width, o.height, 32, false);
+        if (o.literal) {
+            LiteralRainSimulation sim(surface, o.rate, o.speed, o.tail, o.show);
+            run(o, surface, sim);
+        } else {
+            RainSimulation sim(surface, o.rate, o.speed, o.tail, o.show);
+            run(o, surface, sim);
+        }
+    }
+    SDL_Quit();
+    return 0;
+}

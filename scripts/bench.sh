@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the benchmark in Release and runs the landed-drop runs whose tables
+# the README quotes, writing them to bench/results/, then plots them.
+#   bench.sh [quick]   quick: short runs, to see that everything works
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$root/build-rel" -DCMAKE_BUILD_TYPE=Release -DNIMBREL_TESTS=OFF >/dev/null
+cmake --build "$root/build-rel" --target landed_bench -j"$(nproc)"
+bench="$root/build-rel/bench/landed_bench"
+out="$root/bench/results"
+mkdir -p "$out"
+
+scale=1
+[ "${1:-}" = "quick" ] && scale=100
+
+"$bench" --steps $((2000000 / scale)) --window $((100000 / scale)) --show 0 | tee "$out/defaults-hidden.txt"
+"$bench" --steps $((2000000 / scale)) --window $((100000 / scale)) --show 1 | tee "$out/defaults-shown.txt"
+"$bench" --size 320x240 --rate 20 --speed 2 --steps $((2000000 / scale)) --window $((100000 / scale)) \
+  | tee "$out/heavy.txt"
+"$bench" --literal --steps $((240000 / scale)) --window $((10000 / scale)) | tee "$out/literal-hidden.txt"
+"$bench" --steps $((240000 / scale)) --window $((10000 / scale)) | tee "$out/layer-hidden.txt"
+python3 "$root/scripts/plot_bench.py" "$out/literal-hidden.txt" "$out/layer-hidden.txt" \
+  > "$root/bench/step-time.svg"

@@ -1,0 +1,62 @@
+#include "LandedLayer.h"
+
+#include <algorithm>
+
+LandedLayer::LandedLayer(int width, int height)
+    : width(width), height(height), rgb(static_cast<size_t>(width) * height, 0),
+      isCovered(static_cast<size_t>(width) * height, 0), runs(static_cast<size_t>(height))
+{
+}
+
+void LandedLayer::add(const Raindrop& drop)
+{
+    // A drop paints its tail newest to oldest and then its head, the last
+    // paint winning; under first-cover-wins that is the reverse order.
+    auto pixelOf = [](const Vector2D& v) { return std::make_pair(static_cast<int>(v.x), static_cast<int>(v.y)); };
+    const auto head = pixelOf(drop.position);
+    cover(head.first, head.second, drop.color);
+    for (auto it = drop.tail.rbegin(); it != drop.tail.rend(); ++it) {
+        const auto p = pixelOf(it->position);
+        cover(p.first, p.second, it->color);
+    }
+}
+
+void LandedLayer::cover(int x, int y, const Surface::Color& color)
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return;
+    const size_t at = static_cast<size_t>(y) * width + x;
+    if (isCovered[at])
+        return;
+    isCovered[at] = 1;
+    ++covered;
+    // Only the low 8 bits of a channel reach the screen.
+    rgb[at] = (static_cast<uint32_t>(color.red & 0xFF) << 16)
+        | (static_cast<uint32_t>(color.green & 0xFF) << 8) | static_cast<uint32_t>(color.blue & 0xFF);
+
+    // Join x to the runs of its row; pixels are only ever added.
+    std::vector<Run>& row = runs[static_cast<size_t>(y)];
+    auto next = std::lower_bound(row.begin(), row.end(), x,
+                                 [](const Run& r, int value) { return r.begin < value; });
+    const bool joinsLeft = next != row.begin() && std::prev(next)->end == x;
+    const bool joinsRight = next != row.end() && next->begin == x + 1;
+    if (joinsLeft && joinsRight) {
+        std::prev(next)->end = next->end;
+        row.erase(next);
+    } else if (joinsLeft) {
+        std::prev(next)->end = x + 1;
+    } else if (joinsRight) {
+        next->begin = x;
+    } else {
+        row.insert(next, Run{x, x + 1});
+    }
+}
+
+void LandedLayer::draw(Surface& surface)
+{
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* line = rgb.data() + static_cast<size_t>(y) * width;
+        for (const Run& r : runs[static_cast<size_t>(y)])
+            surface.putPixelRow(r.begin, y, line + r.begin, r.end - r.begin);
+    }
+}

@@ -1,0 +1,42 @@
+#ifndef NIMBREL_LANDEDLAYER_H
+#define NIMBREL_LANDEDLAYER_H
+
+#include "Raindrop.h"
+#include "Surface.h"
+
+#include <cstdint>
+#include <vector>
+
+// The picture of every drop that has landed. Landed drops never move and
+// never change, and where they overlap the oldest is drawn last and wins, so
+// a pixel's colour is fixed the first time a landed drop covers it. Keeping
+// that one colour per pixel bounds memory and drawing by the picture's size,
+// however many drops land.
+class LandedLayer {
+public:
+    LandedLayer(int width, int height);
+
+    // Adds a drop that has just landed, beneath every drop that landed before.
+    void add(const Raindrop& drop);
+    // Draws every covered pixel, one call per run of neighbouring pixels.
+    void draw(Surface& surface);
+
+    int64_t coveredPixels() const { return covered; }
+
+private:
+    struct Run {
+        int begin;
+        int end; // exclusive
+    };
+
+    void cover(int x, int y, const Surface::Color& color);
+
+    int width;
+    int height;
+    std::vector<uint32_t> rgb;         // 0x00RRGGBB, row by row
+    std::vector<uint8_t> isCovered;
+    std::vector<std::vector<Run>> runs; // per row, sorted and apart
+    int64_t covered = 0;
+};
+
+#endif
