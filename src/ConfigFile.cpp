@@ -1,0 +1,66 @@
+#include "ConfigFile.h"
+
+#include <fstream>
+
+ConfigFile::ConfigFile(const std::string& fileName)
+    : fileName(fileName)
+{
+    readSettings();
+}
+
+void ConfigFile::readSettings()
+{
+    std::ifstream file(fileName);
+    if (!file)
+        return;
+
+    // Loop on the read itself, not on eof(): a read error (a directory opens
+    // fine on Linux and then fails every read) never reaches end-of-file.
+    // At a trailing line feed getline fails instead of producing an empty
+    // last line, which would have been skipped anyway.
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#' || line[0] == '\r')
+            continue;
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+
+        // Only the space character is trimmed, and only next to the "=" and
+        // at the end of the line; leading spaces belong to the key.
+        size_t keyEnd = equals;
+        while (keyEnd > 0 && line[keyEnd - 1] == ' ')
+            --keyEnd;
+        size_t valueBegin = equals + 1;
+        while (valueBegin < line.size() && line[valueBegin] == ' ')
+            ++valueBegin;
+        size_t valueEnd = line.size();
+        while (valueEnd > valueBegin && line[valueEnd - 1] == ' ')
+            --valueEnd;
+
+        settings[line.substr(0, keyEnd)] = line.substr(valueBegin, valueEnd - valueBegin);
+    }
+}
+
+void ConfigFile::set(const std::string& key, const std::string& value)
+{
+    settings[key] = value;
+}
+
+void ConfigFile::save(const std::string& fileName)
+{
+    std::ofstream file(fileName.empty() ? this->fileName : fileName);
+    if (!file)
+        return;
+    for (const auto& pair : settings)
+        file << pair.first << '=' << pair.second << '\n';
+}
+
+bool ConfigFile::get(const std::string& key, std::string* value)
+{
+    const auto found = settings.find(key);
+    if (found == settings.end())
+        return false;
+    *value = found->second;
+    return true;
+}

@@ -1,0 +1,294 @@
+#include "ConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test gets a fresh directory of its own and loses it afterwards.
+class ConfigFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = testing::TempDir() + "nimbrel-config-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
+        dir = pattern;
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    void write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
+        out << bytes;
+        ASSERT_TRUE(out.good()) << name;
+    }
+
+    std::string read(const std::string& name) const
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        EXPECT_TRUE(in.is_open()) << name;
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // The whole store as save() writes it, so a test can see every pair at
+    // once, including ones it did not think of looking up.
+    std::string storeOf(ConfigFile& config) const
+    {
+        config.save(path("store.out"));
+        return read("store.out");
+    }
+
+    fs::path dir;
+};
+
+std::string spaces(int n) { return std::string(n, ' '); }
+
+// ---------------------------------------------------------------- reading
+
+TEST_F(ConfigFileTest, StoresEachKindOfLineAsExpected)
+{
+    struct Case {
+        const char* what;
+        std::string line;
+        bool stored;
+        std::string key, value;
+        std::string missingKey;  // a lookup that must not find the pair
+    };
+    const Case cases[] = {
+        {"plain", "xRes=800", true, "xRes", "800", ""},
+        {"spaces around =", "xRes = 800", true, "xRes", "800", ""},
+        {"trailing spaces", "xRes=800" + spaces(3), true, "xRes", "800", ""},
+        {"leading spaces stay in the key", spaces(2) + "xRes=800", true, spaces(2) + "xRes", "800", "xRes"},
+        {"comment", "#xRes=800", false, "", "", "#xRes"},
+        {"# after a space is text", " #xRes=800", true, " #xRes", "800", "#xRes"},
+        {"no trailing comments", "xRes=800 # window width", true, "xRes", "800 # window width", ""},
+        {"first = splits", "a=b=c", true, "a", "b=c", "a=b"},
+        {"empty key", "=5", true, "", "5", ""},
+        {"key of spaces only", spaces(3) + "=5", true, "", "5", spaces(3)},
+        {"empty value", "xRes=", true, "xRes", "", ""},
+        {"value of spaces only", "xRes=" + spaces(3), true, "xRes", "", ""},
+        {"no =", "showDrops", false, "", "", "showDrops"},
+        {"empty line", "", false, "", "", ""},
+        {"spaces only", spaces(4), false, "", "", ""},
+        {"tabs are not trimmed", "xRes\t=\t800", true, "xRes\t", "\t800", "xRes"},
+        {"carriage return first", "\rxRes=800", false, "", "", "\rxRes"},
+        {"inner spaces kept", "window title = my  rain  ", true, "window title", "my  rain", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write("nimbrel.conf", c.line + "\n");
+        ConfigFile config(path("nimbrel.conf"));
+
+        EXPECT_EQ(storeOf(config), c.stored ? c.key + "=" + c.value + "\n" : "");
+        std::string value = "untouched";
+        if (c.stored) {
+            EXPECT_TRUE(config.get(c.key, &value));
+            EXPECT_EQ(value, c.value);
+        }
+        if (!c.missingKey.empty()) {
+            value = "untouched";
+            EXPECT_FALSE(config.get(c.missingKey, &value));
+            EXPECT_EQ(value, "untouched");
+        }
+    }
+}
+
+TEST_F(ConfigFileTest, LastOfRepeatedKeysWins)
+{
+    write("nimbrel.conf", "xRes=800\nyRes=600\nxRes=1024\n");
+    ConfigFile config(path("nimbrel.conf"));
+    EXPECT_EQ(storeOf(config), "xRes=1024\nyRes=600\n");
+}
+
+TEST_F(ConfigFileTest, ReadsALastLineWithoutLineFeed)
+{
+    write("nimbrel.conf", "yRes=600\nxRes=800");
+    ConfigFile config(path("nimbrel.conf"));
+    EXPECT_EQ(storeOf(config), "xRes=800\nyRes=600\n");
+}
+
+TEST_F(ConfigFileTest, CarriageReturnLineEndsStayInTheValues)
+{
+    write("nimbrel.conf", "# window\r\n\r\nxRes=800\r\n\r\nshowDrops = 1 \r\n");
+    ConfigFile config(path("nimbrel.conf"));
+
+    // Only spaces are trimmed, so the carriage return ends each value and
+    // keeps the space before it.
+    EXPECT_EQ(storeOf(config), "showDrops=1 \r\nxRes=800\r\n");
+    std::string text;
+    EXPECT_TRUE(config.get("xRes", &text));
+    EXPECT_EQ(text, "800\r");
+}
+
+TEST_F(ConfigFileTest, FilesWithoutSettingsGiveAnEmptyStore)
+{
+    struct Case {
+        const char* what;
+        bool exists;
+        std::string contents;
+    };
+    const Case cases[] = {
+        {"missing file", false, ""},
+        {"empty file", true, ""},
+        {"comments only", true, "# nimbrel settings\n#xRes=800\n#\n"},
+        {"nothing but ignored lines", true, "\n   \nshowDrops\n\r\n#a=b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::error_code ignored;
+        fs::remove(path("nimbrel.conf"), ignored);
+        if (c.exists)
+            write("nimbrel.conf", c.contents);
+
+        ConfigFile config(path("nimbrel.conf"));
+        EXPECT_EQ(storeOf(config), "");
+        // Reading never writes, not even a missing file into existence.
+        EXPECT_EQ(fs::exists(path("nimbrel.conf")), c.exists);
+    }
+}
+
+// A directory opens for reading on Linux but fails every read without ever
+// reaching end-of-file; a loop that waits for the end would spin forever.
+// The child process gets an alarm so that a spin fails the test instead of
+// hanging the run.
+TEST_F(ConfigFileTest, DirectoryAsSettingsFileGivesAnEmptyStore)
+{
+    ASSERT_TRUE(fs::create_directory(path("nimbrel.conf")));
+    const std::string dirName = path("nimbrel.conf");
+    const std::string out = path("store.out");
+    EXPECT_EXIT(
+        {
+            alarm(10);
+            bool empty;
+            {
+                ConfigFile config(dirName);
+                config.save(out);
+                empty = fs::file_size(out) == 0;
+            }
+            std::_Exit(empty ? 0 : 3);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+// ---------------------------------------------------------------- saving
+
+TEST_F(ConfigFileTest, SaveWritesOneLinePerPairInByteOrder)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("xRes", "800");
+    config.set("dropRate", "10");
+    config.set("XRes", "1");
+    config.save(path("out.conf"));
+    EXPECT_EQ(read("out.conf"), "XRes=1\ndropRate=10\nxRes=800\n");
+}
+
+TEST_F(ConfigFileTest, SaveComparesKeyBytesAsUnsigned)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("\xC3\xA9t\xC3\xA9", "high");  // bytes above 0x7F sort last
+    config.set("ab", "longer");
+    config.set("a", "prefix");                 // a prefix sorts first
+    config.set("Z", "upper");
+    config.set("", "empty key");
+    config.set("a", "replaced");               // set replaces, never adds a second pair
+    EXPECT_EQ(storeOf(config),
+              "=empty key\nZ=upper\na=replaced\nab=longer\n\xC3\xA9t\xC3\xA9=high\n");
+}
+
+TEST_F(ConfigFileTest, SaveOfAnEmptyStoreLeavesAnEmptyFile)
+{
+    write("old.conf", "xRes=800\nyRes=600\n");
+    ConfigFile config(path("missing.conf"));
+    config.save(path("old.conf"));
+    config.save(path("new.conf"));
+    EXPECT_EQ(read("old.conf"), "");
+    ASSERT_TRUE(fs::exists(path("new.conf")));
+    EXPECT_EQ(read("new.conf"), "");
+}
+
+TEST_F(ConfigFileTest, SaveWithoutANameWritesTheFileItWasBuiltOn)
+{
+    write("nimbrel.conf", "# note\nxRes = 800\n\n");
+    write("other.conf", "keep=me\n");
+    ConfigFile config(path("nimbrel.conf"));
+
+    config.set("yRes", "600");
+    config.save("");
+    EXPECT_EQ(read("nimbrel.conf"), "xRes=800\nyRes=600\n");
+    EXPECT_EQ(read("other.conf"), "keep=me\n");
+
+    config.set("xRes", "1024");
+    config.save(path("third.conf"));
+    EXPECT_EQ(read("third.conf"), "xRes=1024\nyRes=600\n");
+    EXPECT_EQ(read("nimbrel.conf"), "xRes=800\nyRes=600\n");
+    EXPECT_EQ(read("other.conf"), "keep=me\n");
+}
+
+TEST_F(ConfigFileTest, SaveToAPlaceThatCannotBeWrittenIsQuiet)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("xRes", "800");
+    config.save(path("no-such-dir/out.conf"));
+    EXPECT_FALSE(fs::exists(path("no-such-dir")));
+}
+
+TEST_F(ConfigFileTest, SavedStoreReadsBackTheSame)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("xRes", "800");
+    config.set("", "");
+    config.set("title", "two  inner\tspaces # and = signs");
+    config.set("crlf", "800\r");
+    config.set(" lead", "x");
+    config.set("high\xFF", "\x01\x7F");
+    config.save(path("saved.conf"));
+
+    ConfigFile again(path("saved.conf"));
+    EXPECT_EQ(storeOf(again), read("saved.conf"));
+    std::string value;
+    EXPECT_TRUE(again.get("title", &value));
+    EXPECT_EQ(value, "two  inner\tspaces # and = signs");
+}
+
+TEST_F(ConfigFileTest, PairsTheLineFormatCannotHoldChangeOnTheWayBack)
+{
+    struct Case {
+        const char* what;
+        std::string key, value;
+        std::string readBack;  // the store after save and read, as saved again
+    };
+    const Case cases[] = {
+        {"key starting with #", "#x", "1", ""},
+        {"key starting with CR", "\rx", "1", ""},
+        {"key holding =", "a=b", "c", "a=b=c\n"},
+        {"key ending in spaces", "x  ", "1", "x=1\n"},
+        {"value with outer spaces", "x", "  1  ", "x=1\n"},
+        {"value with a line feed", "x", "1\ny=2", "x=1\ny=2\n"},
+        {"key with a line feed", "#a\nb", "1", "b=1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ConfigFile config(path("missing.conf"));
+        config.set(c.key, c.value);
+        config.save(path("saved.conf"));
+        ConfigFile again(path("saved.conf"));
+        EXPECT_EQ(storeOf(again), c.readBack);
+    }
+}
+
+} // namespace
