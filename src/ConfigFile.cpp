@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 
+#include <cstring>
 #include <fstream>
 
 ConfigFile::ConfigFile(const std::string& fileName)
@@ -62,5 +63,21 @@ bool ConfigFile::get(const std::string& key, std::string* value)
     if (found == settings.end())
         return false;
     *value = found->second;
+    return true;
+}
+
+bool ConfigFile::get(const std::string& key, char* buffer, size_t size)
+{
+    const auto found = settings.find(key);
+    if (found == settings.end())
+        return false;
+    const std::string& text = found->second;
+    size_t length = text.find('\0');
+    if (length == std::string::npos)
+        length = text.size();
+    if (length >= size)  // no room for the text and its NUL
+        return false;
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
     return true;
 }

@@ -1,11 +1,13 @@
 #ifndef NIMBREL_CONFIGFILE_H
 #define NIMBREL_CONFIGFILE_H
 
+#include <cstddef>
 #include <map>
+#include <sstream>
 #include <string>
 
 // The settings as text: a file of "key=value" lines, read once when the object
-// is built, kept in memory and handed out through get().
+// is built, kept in memory and handed out through the typed get() lookups.
 // Nothing here reports errors; a lookup that answers false leaves its target
 // alone so the caller's default stands.
 class ConfigFile {
@@ -24,6 +26,21 @@ public:
     // The whole value text.
     bool get(const std::string& key, std::string* value);
 
+    // The value text up to its first NUL byte, plus a NUL, into a buffer of
+    // `size` bytes. A value that does not fit leaves the buffer untouched and
+    // answers false, so file contents can never overrun the caller's buffer.
+    bool get(const std::string& key, char* buffer, size_t size);
+
+    // Without a size the copy could not be bounded, and the template below
+    // would quietly read a single character instead.
+    bool get(const std::string& key, char* buffer) = delete;
+
+    // One value extracted by a default-formatted text stream: decimal numbers,
+    // leading whitespace skipped, bool read as the number 0 or 1. Whatever
+    // follows the value is ignored.
+    template <typename T>
+    bool get(const std::string& key, T* value);
+
 private:
     // Only the constructor reads: the store is complete once it returns.
     void readSettings();
@@ -31,5 +48,21 @@ private:
     std::string fileName;
     std::map<std::string, std::string> settings;  // byte-wise key order
 };
+
+template <typename T>
+bool ConfigFile::get(const std::string& key, T* value)
+{
+    const auto found = settings.find(key);
+    if (found == settings.end())
+        return false;
+    std::istringstream in(found->second);
+    // Extract into a temporary: a failed extraction may still write (e.g. the
+    // clamped value of an out-of-range int), and the target must stay as it was.
+    T converted{};
+    if (!(in >> converted))
+        return false;
+    *value = converted;
+    return true;
+}
 
 #endif

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <type_traits>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -288,6 +292,172 @@ TEST_F(ConfigFileTest, PairsTheLineFormatCannotHoldChangeOnTheWayBack)
         config.save(path("saved.conf"));
         ConfigFile again(path("saved.conf"));
         EXPECT_EQ(storeOf(again), c.readBack);
+    }
+}
+
+// ---------------------------------------------------------------- lookups
+
+TEST_F(ConfigFileTest, TypedLookupsConvertLikeAStream)
+{
+    struct Case {
+        std::string text;
+        bool intOk;
+        int intValue;
+        bool boolOk;
+        bool boolValue;
+    };
+    const Case cases[] = {
+        {"1", true, 1, true, true},
+        {"0", true, 0, true, false},
+        {"640", true, 640, false, false},
+        {"-3", true, -3, false, false},
+        {"+1", true, 1, true, true},
+        {"010", true, 10, false, false},
+        {"0x20", true, 0, true, false},
+        {"800x600", true, 800, false, false},
+        {"1.5", true, 1, true, true},
+        {"10 # wide", true, 10, false, false},
+        {"\t42", true, 42, false, false},
+        {"2147483647", true, 2147483647, false, false},
+        {"2147483648", false, 0, false, false},
+        {"true", false, 0, false, false},
+        {"abc", false, 0, false, false},
+        {"", false, 0, false, false},
+        // beyond the table: the other end of the range and a lone sign
+        {"-2147483648", true, INT_MIN, false, false},
+        {"-2147483649", false, 0, false, false},
+        {"-", false, 0, false, false},
+        {"800\r", true, 800, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("stored text \"" + c.text + "\"");
+        ConfigFile config(path("missing.conf"));
+        config.set("key", c.text);
+
+        int number = -99;
+        EXPECT_EQ(config.get("key", &number), c.intOk);
+        EXPECT_EQ(number, c.intOk ? c.intValue : -99);
+
+        // Both starting values, so a failed lookup that wrote either one shows.
+        for (const bool before : {false, true}) {
+            bool flag = before;
+            EXPECT_EQ(config.get("key", &flag), c.boolOk);
+            EXPECT_EQ(flag, c.boolOk ? c.boolValue : before);
+        }
+    }
+}
+
+TEST_F(ConfigFileTest, TypedLookupReadsValuesFromTheFile)
+{
+    write("nimbrel.conf", "xRes = 800\r\nshowDrops=true\r\nfullscreen=yes\r\ndropRate=1\r\n");
+    ConfigFile config(path("nimbrel.conf"));
+
+    int xRes = 640;
+    EXPECT_TRUE(config.get("xRes", &xRes));
+    EXPECT_EQ(xRes, 800);
+    bool showDrops = false;
+    EXPECT_FALSE(config.get("showDrops", &showDrops));
+    EXPECT_FALSE(showDrops);
+    int fullscreen = 0;
+    EXPECT_FALSE(config.get("fullscreen", &fullscreen));
+    EXPECT_EQ(fullscreen, 0);
+    bool dropRate = false;
+    EXPECT_TRUE(config.get("dropRate", &dropRate));
+    EXPECT_TRUE(dropRate);
+}
+
+TEST_F(ConfigFileTest, FailedLookupKeepsTheTarget)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("dropRate", "abc");
+
+    int value = 7;
+    EXPECT_FALSE(config.get("dropRate", &value));
+    EXPECT_EQ(value, 7);
+    EXPECT_FALSE(config.get("yRes", &value));
+    EXPECT_EQ(value, 7);
+}
+
+TEST_F(ConfigFileTest, KeysMatchExactly)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("xRes", "800");
+
+    for (const char* key : {"xres", "XRes", "xRes ", " xRes", "xRe", ""}) {
+        SCOPED_TRACE(std::string("key \"") + key + "\"");
+        std::string text = "old";
+        int number = 1;
+        char buffer[8] = "old";
+        EXPECT_FALSE(config.get(key, &text));
+        EXPECT_FALSE(config.get(key, &number));
+        EXPECT_FALSE(config.get(key, buffer, sizeof buffer));
+        EXPECT_EQ(text, "old");
+        EXPECT_EQ(number, 1);
+        EXPECT_STREQ(buffer, "old");
+    }
+}
+
+TEST_F(ConfigFileTest, StringLookupGivesTheWholeValue)
+{
+    ConfigFile config(path("missing.conf"));
+    config.set("title", "coloured rain  falls");
+    config.set("empty", "");
+
+    // The plain form, not a stream extraction that would stop at a space.
+    std::string text = "old";
+    EXPECT_TRUE(config.get("title", &text));
+    EXPECT_EQ(text, "coloured rain  falls");
+
+    text = "old";
+    EXPECT_TRUE(config.get("empty", &text));
+    EXPECT_EQ(text, "");
+
+    text = "old";
+    EXPECT_FALSE(config.get("missing", &text));
+    EXPECT_EQ(text, "old");
+}
+
+// A character-buffer lookup must name its size: the two-argument call would
+// otherwise compile into the template and read a single char.
+template <typename C, typename = void>
+struct TakesUnboundedBuffer : std::false_type {};
+template <typename C>
+struct TakesUnboundedBuffer<C, std::void_t<decltype(std::declval<C&>().get(
+                                   std::declval<const std::string&>(), std::declval<char*>()))>>
+    : std::true_type {};
+static_assert(!TakesUnboundedBuffer<ConfigFile>::value,
+              "get(key, char*) must not compile");
+
+TEST_F(ConfigFileTest, BufferLookupCopiesOnlyWhatFits)
+{
+    struct Case {
+        const char* what;
+        std::string value;
+        size_t size;
+        bool ok;
+        std::string written;  // bytes expected at the start of the buffer
+    };
+    const Case cases[] = {
+        {"text and NUL", "800", 8, true, std::string("800\0", 4)},
+        {"exactly large enough", "800", 4, true, std::string("800\0", 4)},
+        {"one byte too small", "800", 3, false, ""},
+        {"empty value", "", 1, true, std::string("\0", 1)},
+        {"empty value, no room", "", 0, false, ""},
+        {"no room at all", "800", 0, false, ""},
+        {"stops at a NUL", std::string("ab\0cd", 5), 3, true, std::string("ab\0", 3)},
+        {"NUL first", std::string("\0cd", 3), 1, true, std::string("\0", 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ConfigFile config(path("missing.conf"));
+        config.set("key", c.value);
+
+        char buffer[16];
+        std::memset(buffer, 'Z', sizeof buffer);
+        EXPECT_EQ(config.get("key", buffer, c.size), c.ok);
+        // Nothing past the written bytes changes, on either answer.
+        const std::string expected = c.written + std::string(sizeof buffer - c.written.size(), 'Z');
+        EXPECT_EQ(std::string(buffer, sizeof buffer), expected);
     }
 }
 
