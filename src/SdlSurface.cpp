@@ -59,6 +59,12 @@ SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
     }
 }
 
+bool SdlSurface::flipWaitsForDisplay() const
+{
+    const Uint32 wanted = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    return (screen->flags & wanted) == wanted;
+}
+
 // The video surface belongs to SDL, which frees it when it shuts down.
 SdlSurface::~SdlSurface() = default;
 

@@ -28,6 +28,10 @@ public:
     void fillRect(int x1, int y1, int x2, int y2, Color& color) override;
     void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
 
+    // Whether update() waits for the display, as a hardware double-buffered
+    // video mode's flip does; where SDL grants no such mode it returns at once.
+    bool flipWaitsForDisplay() const;
+
     // The flags that the constructor asks SDL for.
     static unsigned int modeFlags(bool fullscreen);
 

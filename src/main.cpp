@@ -1,38 +1,101 @@
+#include "ConfigFile.h"
+#include "FramePacer.h"
 #include "RainSimulation.h"
 #include "SdlSurface.h"
 
 #include <SDL/SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <optional>
 
 extern "C" int SDL_main(int argc, char* argv[]);
 
+namespace {
+
+// Set by SIGTERM or SIGINT, as a screensaver ends its hacks; read by the loop.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+void catchStopSignals()
+{
+    std::signal(SIGTERM, requestStop);
+    // A shell starts background jobs with SIGINT ignored; leave it so.
+    if (std::signal(SIGINT, requestStop) == SIG_IGN)
+        std::signal(SIGINT, SIG_IGN);
+}
+
+// Reads one integer setting, keeping the default when it is missing or
+// does not convert.
+int intSetting(ConfigFile& config, const char* key, int fallback)
+{
+    int value = fallback;
+    config.get<int>(key, &value); // leaves value alone when it answers false
+    return value;
+}
+
+[[noreturn]] void refuse(const char* what, int width, int height)
+{
+    std::printf("The rain cannot run on a %dx%d picture: %s.\n", width, height, what);
+    std::exit(1);
+}
+
+} // namespace
+
 int SDL_main(int, char*[])
 {
-    int xRes = 640;
-    int yRes = 480;
-    int fullscreen = 0;
-    int dropRate = 10;
-    int dropSpeed = 50;
-    int tailLength = 10;
+    ConfigFile config("nimbrel.conf");
+    int xRes = intSetting(config, "xRes", 640);
+    int yRes = intSetting(config, "yRes", 480);
+    const int fullscreen = intSetting(config, "fullscreen", 0);
+    const int dropRate = intSetting(config, "dropRate", 10);
+    int dropSpeed = intSetting(config, "dropSpeed", 50);
+    const int tailLength = intSetting(config, "tailLength", 10);
     bool showDrops = false;
+    config.get<bool>("showDrops", &showDrops);
+    int frameRate = intSetting(config, "frameRate", 60);
 
-    // A new batch every 0 steps makes no sense (it is a divisor).
-    if (dropSpeed == 0)
+    // Values that make no sense take their defaults.
+    if (xRes < 1)
+        xRes = 640;
+    if (yRes < 1)
+        yRes = 480;
+    if (dropSpeed == 0) // a divisor
         dropSpeed = 50;
+    if (frameRate < 0)
+        frameRate = 60;
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
-    SDL_WM_SetCaption("nimbrel", "nimbrel");
+    // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
+    if (std::getenv("SDL_WINDOWID") == nullptr)
+        SDL_WM_SetCaption("nimbrel", "nimbrel");
     SDL_ShowCursor(0);
 
-    if (!RainSimulation::fitsOn(surface.getWidth(), surface.getHeight())) {
-        std::printf("The picture of %dx%d pixels is too small for the rain: it must be at least %dx%d.\n",
-                    surface.getWidth(), surface.getHeight(), RainSimulation::MIN_WIDTH,
-                    RainSimulation::MIN_HEIGHT);
-        std::exit(1);
+    const int width = surface.getWidth();
+    const int height = surface.getHeight();
+    if (!RainSimulation::fitsOn(width, height))
+        refuse("it must be at least 11 pixels wide and 6 high", width, height);
+
+    // More drops in a batch than there are columns to start them in only
+    // eats memory: the heaviest rain has one drop per start column.
+    const int columns = width - 10;
+    std::optional<RainSimulation> built;
+    try {
+        built.emplace(surface, dropRate > columns ? columns : dropRate, dropSpeed, tailLength, showDrops);
+    } catch (const std::bad_alloc&) {
+        refuse("there is not enough memory for it", width, height);
     }
-    RainSimulation simulation(surface, dropRate, dropSpeed, tailLength, showDrops);
+    RainSimulation& simulation = *built;
+
+    // Where the flip waits for the display, the display paces the frames.
+    FramePacer pacer(surface.flipWaitsForDisplay() ? 0 : frameRate);
+    catchStopSignals();
 
     bool running = true;
     SDL_Event event;
@@ -55,9 +118,17 @@ int SDL_main(int, char*[])
             }
             continue;
         }
+        if (stopRequested)
+            running = false;
+        if (!pacer.due()) {
+            // Events that arrive meanwhile are handled before the frame.
+            pacer.sleepUntilDue();
+            continue;
+        }
         simulation.runNextStep();
         surface.update();
         surface.clear();
+        pacer.frameMade();
         if (!running)
             break;
     }

@@ -7,8 +7,11 @@ import tempfile
 import time
 import unittest
 
-BIN = os.environ.get("NIMBREL_BIN") or os.path.join(
-    os.path.dirname(__file__), "..", "..", "build", "nimbrel")
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.join(HERE, "..", "..")
+BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
+FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
+WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
 
 
 class Xvfb:
@@ -100,7 +103,7 @@ class Picture:
 class Program:
     """One run of nimbrel in its own working directory."""
 
-    def __init__(self, xvfb, settings=None, env=None, args=()):
+    def __init__(self, xvfb, settings=None, env=None, command=None):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
         if settings is not None:
@@ -108,9 +111,27 @@ class Program:
                 f.write(settings)
         self.out = open(os.path.join(self.dir, "stdout"), "w+")
         self.err = open(os.path.join(self.dir, "stderr"), "w+")
-        self.proc = subprocess.Popen([BIN, *args], cwd=self.dir, env=xvfb.env(**(env or {})),
+        self.flips = os.path.join(self.dir, "flips")
+        # Count the frames shown; a sanitizer runtime would otherwise insist
+        # on coming first.
+        counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
+                    "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
+        counting.update(env or {})
+        self.proc = subprocess.Popen(command or [BIN], cwd=self.dir, env=xvfb.env(**counting),
                                      stdout=self.out, stderr=self.err, stdin=subprocess.DEVNULL)
         self.window = None
+
+    def frames(self):
+        """After the program has ended: (frames shown, seconds from first to last)."""
+        with open(self.flips) as f:
+            count, first, last = f.read().split()
+        return int(count), float(last) - float(first)
+
+    def cpu_seconds(self):
+        """User plus system time the running program has used so far."""
+        with open("/proc/%d/stat" % self.proc.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def find_window(self, timeout=15):
         """The top-level window of the program (the one a window manager talks to)."""
@@ -191,6 +212,20 @@ class Program:
         self.out.close()
         self.err.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def make_window(display, width, height):
+    """A plain top-level X window of the test's own, as a screensaver gives
+    its hacks; returns (connection, window). Close the connection to remove it."""
+    from Xlib import X, display as xdisplay
+    d = xdisplay.Display(display)
+    screen = d.screen()
+    w = screen.root.create_window(50, 40, width, height, 0, screen.root_depth,
+                                  background_pixel=screen.white_pixel,
+                                  event_mask=X.ExposureMask | X.StructureNotifyMask)
+    w.map()
+    d.sync()
+    return d, w
 
 
 class XTestCase(unittest.TestCase):

@@ -1,0 +1,91 @@
+"""What the settings file in the working directory changes in the program."""
+import os
+import re
+import time
+import unittest
+
+from harness import ROOT, Picture, XTestCase
+
+
+def viewable_size_windows(xvfb, width, height):
+    """Top-level windows of the given size that are on screen."""
+    tree = xvfb.run(["xwininfo", "-root", "-children"]).stdout
+    found = []
+    for wid in re.findall(r"^\s+(0x[0-9a-f]+) ", tree, re.M):
+        info = xvfb.run(["xwininfo", "-id", wid]).stdout
+        if ("Width: %d\n" % width) in info and ("Height: %d\n" % height) in info \
+                and "IsViewable" in info:
+            found.append(wid)
+    return found
+
+
+class SettingsTest(XTestCase):
+
+    def lit_after(self, program, seconds):
+        time.sleep(seconds)
+        return Picture(self.xvfb.screenshot(program.window)).lit()
+
+    def test_size_from_the_settings_file(self):
+        program = self.start(settings="xRes=320\nyRes=200\n")
+        program.find_window()
+        self.assertEqual(program.geometry(), (320, 200))
+
+    def test_fullscreen_takes_any_number_but_0(self):
+        cases = [("fullscreen=2\n", True), ("fullscreen=-1\n", True), ("fullscreen=0\n", False),
+                 ("fullscreen=yes\n", False), ("", False)]
+        for settings, full in cases:
+            with self.subTest(settings=settings):
+                program = self.start(settings=settings)
+                program.find_window()
+                time.sleep(0.5)
+                self.assertEqual(bool(viewable_size_windows(self.xvfb, 1024, 768)), full)
+                program.click()
+                self.assertEqual(program.wait(10), 0)
+
+    def test_show_drops_only_with_a_number(self):
+        # Two seconds at 60 frames a second: no drop can have landed yet, so
+        # anything lit is a falling drop.
+        for settings, shown in (("showDrops=1\n", True), ("showDrops=true\n", False),
+                                ("showDrops=0\n", False)):
+            with self.subTest(settings=settings):
+                program = self.start(settings=settings)
+                program.find_window()
+                self.assertEqual(bool(self.lit_after(program, 2.0)), shown)
+                program.key("d")
+                self.assertEqual(bool(self.lit_after(program, 0.5)), not shown)
+
+    def test_drop_speed_zero_runs_with_the_default(self):
+        program = self.start(settings="dropSpeed=0\nshowDrops=1\n")
+        program.find_window()
+        self.assertTrue(self.lit_after(program, 2.0))
+        self.assertTrue(program.running())
+
+    def test_too_small_a_picture_is_refused(self):
+        for settings in ("xRes=8\n", "yRes=5\n", "xRes=10\nyRes=3\n"):
+            with self.subTest(settings=settings):
+                program = self.start(settings=settings)
+                self.assertEqual(program.wait(15), 1)
+                lines = program.stdout().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertIn("at least 11 pixels wide and 6 high", lines[0])
+
+    def test_the_readme_example_gives_the_defaults(self):
+        with open(os.path.join(ROOT, "README.md")) as f:
+            readme = f.read()
+        example = re.search(r"```\n(# nimbrel.conf.*?)```", readme, re.S).group(1)
+        self.assertEqual(sorted(re.findall(r"^(\w+)=", example, re.M)),
+                         sorted(["xRes", "yRes", "fullscreen", "dropRate", "dropSpeed",
+                                 "tailLength", "showDrops", "frameRate"]))
+        program = self.start(settings=example)
+        program.find_window()
+        self.assertEqual(program.geometry(), (640, 480))
+        self.assertEqual(self.lit_after(program, 2.0), [])  # falling drops hidden
+        time.sleep(3.0)
+        program.click()
+        self.assertEqual(program.wait(10), 0)
+        frames, seconds = program.frames()
+        self.assertAlmostEqual(frames / seconds, 60, delta=5)
+
+
+if __name__ == "__main__":
+    unittest.main()
