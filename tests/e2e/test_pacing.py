@@ -1,0 +1,64 @@
+"""Frames paced to a steady rate where SDL's flip does not wait for the display."""
+import os
+import signal
+import time
+import unittest
+
+from harness import XTestCase
+
+
+class PacingTest(XTestCase):
+
+    def run_for(self, seconds, settings=None):
+        program = self.start(settings=settings)
+        program.find_window()
+        time.sleep(seconds)
+        cpu = program.cpu_seconds()
+        program.click()
+        self.assertEqual(program.wait(10), 0)
+        frames, span = program.frames()
+        return frames / span, cpu
+
+    def test_sixty_frames_a_second_by_default(self):
+        rate, cpu = self.run_for(5.0)
+        self.assertGreaterEqual(rate, 55)
+        self.assertLessEqual(rate, 65)
+        # Sleeping, not spinning: far from a whole core.
+        self.assertLess(cpu, 2.5)
+
+    def test_frame_rate_setting(self):
+        for settings, low, high in (("frameRate=30\n", 27, 33), ("frameRate=-4\n", 55, 65)):
+            with self.subTest(settings=settings):
+                rate, _ = self.run_for(3.0, settings)
+                self.assertGreaterEqual(rate, low)
+                self.assertLessEqual(rate, high)
+
+    def test_frame_rate_zero_makes_frames_back_to_back(self):
+        rate, cpu = self.run_for(3.0, "frameRate=0\n")
+        self.assertGreater(rate, 300)
+        self.assertGreater(cpu, 1.5)
+
+    def test_a_click_ends_it_within_a_frame_or_so(self):
+        program = self.start(settings="frameRate=5\n")  # 200 ms a frame
+        program.find_window()
+        time.sleep(1.0)
+        start = time.monotonic()
+        program.click()
+        self.assertEqual(program.wait(10), 0)
+        # the click itself (xdotool) and one frame of 200 ms, with room to spare
+        self.assertLess(time.monotonic() - start, 1.0)
+
+    def test_sigterm_and_sigint_end_it_with_status_0(self):
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(signal=sig.name):
+                program = self.start()
+                program.find_window()
+                time.sleep(0.5)
+                program.proc.send_signal(sig)
+                self.assertEqual(program.wait(10), 0)
+                frames, _ = program.frames()
+                self.assertGreater(frames, 10)
+
+
+if __name__ == "__main__":
+    unittest.main()
