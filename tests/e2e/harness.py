@@ -166,11 +166,11 @@ class Program:
     def move_mouse(self, x, y):
         self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y)])
 
-    def click(self, button=1, x=100, y=100):
+    def click(self, button=1, x=3, y=3):
         self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y),
                        "click", str(button)])
 
-    def press_only(self, button=1, x=100, y=100):
+    def press_only(self, button=1, x=3, y=3):
         self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window), str(x), str(y),
                        "mousedown", str(button)])
 

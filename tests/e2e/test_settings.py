@@ -73,6 +73,8 @@ class SettingsTest(XTestCase):
         with open(os.path.join(ROOT, "README.md")) as f:
             readme = f.read()
         example = re.search(r"```\n(# nimbrel.conf.*?)```", readme, re.S).group(1)
+        with open(os.path.join(ROOT, "data", "nimbrel.conf.example")) as f:
+            self.assertEqual(f.read(), example)  # the installed example says the same
         self.assertEqual(sorted(re.findall(r"^(\w+)=", example, re.M)),
                          sorted(["xRes", "yRes", "fullscreen", "dropRate", "dropSpeed",
                                  "tailLength", "showDrops", "frameRate"]))

@@ -1,0 +1,75 @@
+"""Every bad value a user could write in the settings file: the program either
+runs (and ends with status 0 on a click) or ends at once with one clear line
+and status 1. Nothing crashes, hangs or writes out of range."""
+import time
+import unittest
+
+from harness import XTestCase
+
+KEYS = ["xRes", "yRes", "fullscreen", "dropRate", "dropSpeed", "tailLength", "showDrops",
+        "frameRate"]
+VALUES = ["abc", "", "0", "-1", "2", "-2147483648", "2147483647", "2147483648"]
+
+REFUSALS = ("Can't set video mode: ", "The rain cannot run on a ")
+
+
+class BadValuesTest(XTestCase):
+
+    def outcome(self, settings):
+        """'runs' or 'refused: <line>', after checking the way it ended."""
+        program = self.start(settings=settings)
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and program.running():
+            if program.window is None:
+                ids = self.xvfb.run(["xdotool", "search", "--pid", str(program.proc.pid)]).stdout.split()
+                if ids:
+                    program.window = int(ids[0])
+                    shown_at = time.monotonic()
+            elif time.monotonic() - shown_at > 0.5:
+                break
+            time.sleep(0.05)
+        if program.running():
+            self.assertIsNotNone(program.window, "no window and no exit")
+            program.click()
+            self.assertEqual(program.wait(20), 0, program.stderr())
+            self.assertEqual(program.stdout(), "")
+            self.assertEqual(program.stderr(), "")
+            return "runs"
+        self.assertEqual(program.proc.returncode, 1, program.stdout() + program.stderr())
+        lines = program.stdout().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertTrue(lines[0].startswith(REFUSALS), lines[0])
+        self.assertEqual(program.stderr(), "")
+        return "refused: " + lines[0]
+
+    def test_every_key_with_every_bad_value(self):
+        for key in KEYS:
+            for value in VALUES:
+                with self.subTest(key=key, value=value):
+                    result = self.outcome("%s=%s\n" % (key, value))
+                    print("%s=%r: %s" % (key, value, result))
+                    # Only a size can be refused.
+                    if key not in ("xRes", "yRes"):
+                        self.assertEqual(result, "runs")
+
+    def test_sizes(self):
+        cases = [
+            ("xRes=10\n", "at least 11 pixels wide and 6 high"),
+            ("yRes=5\n", "at least 11 pixels wide and 6 high"),
+            ("xRes=11\nyRes=6\n", None),
+            ("xRes=20000\nyRes=20000\n", "Can't set video mode: "),
+            ("xRes=5000\nyRes=5000\nfullscreen=1\n", "Can't set video mode: "),
+            ("xRes=100\nyRes=2000000000\n", "not enough memory"),
+        ]
+        for settings, refusal in cases:
+            with self.subTest(settings=settings):
+                result = self.outcome(settings)
+                print("%r: %s" % (settings, result))
+                if refusal is None:
+                    self.assertEqual(result, "runs")
+                else:
+                    self.assertIn(refusal, result)
+
+
+if __name__ == "__main__":
+    unittest.main()
