@@ -52,30 +52,26 @@ Options parse(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--size") {
-            std::sscanf(v, "%dx%d", &o.width, &o.height);
-            ++i;
-        } else if (a == "--rate") {
-            o.rate = std::atoi(v);
-            ++i;
-        } else if (a == "--speed") {
-            o.speed = std::atoi(v);
-            ++i;
-        } else if (a == "--tail") {
-            o.tail = std::atoi(v);
-            ++i;
-        } else if (a == "--show") {
-            o.show = std::atoi(v) != 0;
-            ++i;
-        } else if (a == "--steps") {
-            o.steps = std::atol(v);
-            ++i;
-        } else if (a == "--window") {
-            o.window = std::atol(v);
-            ++i;
-        } else if (a == "--literal") {
+        if (a == "--literal") {
             o.literal = true;
-        } else {
+            continue;
+        }
+        ++i; // every other option takes a value
+        if (a == "--size")
+            std::sscanf(v, "%dx%d", &o.width, &o.height);
+        else if (a == "--rate")
+            o.rate = std::atoi(v);
+        else if (a == "--speed")
+            o.speed = std::atoi(v);
+        else if (a == "--tail")
+            o.tail = std::atoi(v);
+        else if (a == "--show")
+            o.show = std::atoi(v) != 0;
+        else if (a == "--steps")
+            o.steps = std::atol(v);
+        else if (a == "--window")
+            o.window = std::atol(v);
+        else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
         }
