@@ -15,6 +15,13 @@ extern "C" int SDL_main(int argc, char* argv[]);
 
 namespace {
 
+// The built-in defaults, for settings that are missing, do not convert, or
+// make no sense.
+constexpr int DEFAULT_X_RES = 640;
+constexpr int DEFAULT_Y_RES = 480;
+constexpr int DEFAULT_DROP_SPEED = 50;
+constexpr int DEFAULT_FRAME_RATE = 60;
+
 // Set by SIGTERM or SIGINT, as a screensaver ends its hacks; read by the loop.
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -40,9 +47,9 @@ int intSetting(ConfigFile& config, const char* key, int fallback)
     return value;
 }
 
-[[noreturn]] void refuse(const char* what, int width, int height)
+[[noreturn]] void refuse(int width, int height, const char* why)
 {
-    std::printf("The rain cannot run on a %dx%d picture: %s.\n", width, height, what);
+    std::printf("The rain cannot run on a %dx%d picture: %s.\n", width, height, why);
     std::exit(1);
 }
 
@@ -51,25 +58,24 @@ int intSetting(ConfigFile& config, const char* key, int fallback)
 int SDL_main(int, char*[])
 {
     ConfigFile config("nimbrel.conf");
-    int xRes = intSetting(config, "xRes", 640);
-    int yRes = intSetting(config, "yRes", 480);
+    int xRes = intSetting(config, "xRes", DEFAULT_X_RES);
+    int yRes = intSetting(config, "yRes", DEFAULT_Y_RES);
     const int fullscreen = intSetting(config, "fullscreen", 0);
     const int dropRate = intSetting(config, "dropRate", 10);
-    int dropSpeed = intSetting(config, "dropSpeed", 50);
+    int dropSpeed = intSetting(config, "dropSpeed", DEFAULT_DROP_SPEED);
     const int tailLength = intSetting(config, "tailLength", 10);
     bool showDrops = false;
     config.get<bool>("showDrops", &showDrops);
-    int frameRate = intSetting(config, "frameRate", 60);
+    int frameRate = intSetting(config, "frameRate", DEFAULT_FRAME_RATE);
 
-    // Values that make no sense take their defaults.
     if (xRes < 1)
-        xRes = 640;
+        xRes = DEFAULT_X_RES;
     if (yRes < 1)
-        yRes = 480;
+        yRes = DEFAULT_Y_RES;
     if (dropSpeed == 0) // a divisor
-        dropSpeed = 50;
+        dropSpeed = DEFAULT_DROP_SPEED;
     if (frameRate < 0)
-        frameRate = 60;
+        frameRate = DEFAULT_FRAME_RATE;
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
@@ -79,8 +85,12 @@ int SDL_main(int, char*[])
 
     const int width = surface.getWidth();
     const int height = surface.getHeight();
-    if (!RainSimulation::fitsOn(width, height))
-        refuse("it must be at least 11 pixels wide and 6 high", width, height);
+    if (!RainSimulation::fitsOn(width, height)) {
+        char why[80];
+        std::snprintf(why, sizeof why, "it must be at least %d pixels wide and %d high",
+                      RainSimulation::MIN_WIDTH, RainSimulation::MIN_HEIGHT);
+        refuse(width, height, why);
+    }
 
     // More drops in a batch than there are columns to start them in only
     // eats memory: the heaviest rain has one drop per start column.
@@ -89,7 +99,7 @@ int SDL_main(int, char*[])
     try {
         built.emplace(surface, dropRate > columns ? columns : dropRate, dropSpeed, tailLength, showDrops);
     } catch (const std::bad_alloc&) {
-        refuse("there is not enough memory for it", width, height);
+        refuse(width, height, "there is not enough memory for it");
     }
     RainSimulation& simulation = *built;
 
