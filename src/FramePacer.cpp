@@ -27,7 +27,11 @@ void FramePacer::frameMade()
         return;
     // Frame k is due at start + k / rate seconds, worked out in whole
     // nanoseconds from the count, so rounding errors do not add up.
-    ++frames;
+    // Each whole second moves the origin on, so the count stays small.
+    if (++frames >= rate) {
+        start += std::chrono::seconds(1);
+        frames -= rate;
+    }
     next = start + std::chrono::nanoseconds(frames * 1000000000LL / rate);
     const Clock::time_point t = now();
     const auto period = std::chrono::nanoseconds(1000000000LL / rate);

@@ -2,6 +2,7 @@
 
 #include <SDL/SDL.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,7 +106,7 @@ void SdlSurface::putPixel(int x, int y, Color color)
     // SDL_ANYFORMAT may have given another depth than asked for, so the store
     // follows the depth the surface really has.
     const int bpp = screen->format->BytesPerPixel;
-    Uint8* p = static_cast<Uint8*>(screen->pixels) + y * screen->pitch + x * bpp;
+    Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
     storePixel(p, bpp, mapColor(screen->format, color));
 }
 
@@ -113,7 +114,7 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
 {
     const SDL_PixelFormat* f = screen->format;
     const int bpp = f->BytesPerPixel;
-    Uint8* p = static_cast<Uint8*>(screen->pixels) + y * screen->pitch + x * bpp;
+    Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
     // The usual X11 format is 0x00RRGGBB already: copy the row as it is.
     if (bpp == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF && f->Amask == 0) {
         std::memcpy(p, rgb, static_cast<size_t>(count) * 4);

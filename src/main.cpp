@@ -5,7 +5,9 @@
 
 #include <SDL/SDL.h>
 
+#include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -76,6 +78,11 @@ int SDL_main(int, char*[])
         dropSpeed = DEFAULT_DROP_SPEED;
     if (frameRate < 0)
         frameRate = DEFAULT_FRAME_RATE;
+
+    // SDL 1.2 counts a surface's bytes in an int and crashes when a tall
+    // picture overflows it; refuse what it cannot hold (4 bytes a pixel at most).
+    if (static_cast<int64_t>(xRes) * yRes * 4 > INT_MAX)
+        refuse(xRes, yRes, "it is too large for the video system");
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.

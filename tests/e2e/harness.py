@@ -103,7 +103,7 @@ class Picture:
 class Program:
     """One run of nimbrel in its own working directory."""
 
-    def __init__(self, xvfb, settings=None, env=None, command=None):
+    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
         if settings is not None:
@@ -117,8 +117,15 @@ class Program:
         counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
         counting.update(env or {})
+        limit = None
+        if memory_mib is not None:
+            def limit():  # in the child, before it starts the program
+                import resource
+                size = memory_mib * 1024 * 1024
+                resource.setrlimit(resource.RLIMIT_AS, (size, size))
         self.proc = subprocess.Popen(command or [BIN], cwd=self.dir, env=xvfb.env(**counting),
-                                     stdout=self.out, stderr=self.err, stdin=subprocess.DEVNULL)
+                                     stdout=self.out, stderr=self.err, stdin=subprocess.DEVNULL,
+                                     preexec_fn=limit)
         self.window = None
 
     def frames(self):
@@ -212,6 +219,12 @@ class Program:
         self.out.close()
         self.err.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def sanitized():
+    """Whether the binary carries AddressSanitizer, which needs vast address space."""
+    out = subprocess.run(["ldd", BIN], capture_output=True, text=True).stdout
+    return "libasan" in out
 
 
 def make_window(display, width, height):

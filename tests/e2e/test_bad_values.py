@@ -4,7 +4,7 @@ and status 1. Nothing crashes, hangs or writes out of range."""
 import time
 import unittest
 
-from harness import XTestCase
+from harness import XTestCase, sanitized
 
 KEYS = ["xRes", "yRes", "fullscreen", "dropRate", "dropSpeed", "tailLength", "showDrops",
         "frameRate"]
@@ -15,9 +15,9 @@ REFUSALS = ("Can't set video mode: ", "The rain cannot run on a ")
 
 class BadValuesTest(XTestCase):
 
-    def outcome(self, settings):
+    def outcome(self, settings, memory_mib=None):
         """'runs' or 'refused: <line>', after checking the way it ended."""
-        program = self.start(settings=settings)
+        program = self.start(settings=settings, memory_mib=memory_mib)
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline and program.running():
             if program.window is None:
@@ -59,7 +59,9 @@ class BadValuesTest(XTestCase):
             ("xRes=11\nyRes=6\n", None),
             ("xRes=20000\nyRes=20000\n", "Can't set video mode: "),
             ("xRes=5000\nyRes=5000\nfullscreen=1\n", "Can't set video mode: "),
-            ("xRes=100\nyRes=2000000000\n", "not enough memory"),
+            # SDL 1.2 would overflow its byte count and crash on these
+            ("yRes=1700000\n", "too large for the video system"),
+            ("xRes=100\nyRes=10737500\n", "too large for the video system"),
         ]
         for settings, refusal in cases:
             with self.subTest(settings=settings):
@@ -69,6 +71,18 @@ class BadValuesTest(XTestCase):
                     self.assertEqual(result, "runs")
                 else:
                     self.assertIn(refusal, result)
+
+    @unittest.skipIf(sanitized(), "AddressSanitizer needs more address space than the limit")
+    def test_a_landing_grid_too_large_for_memory(self):
+        # Less and less address space: the video surface fits first, the
+        # rain's own grid and layer (9 bytes a pixel) then no longer do.
+        results = []
+        for mib in (400, 300, 250, 200, 175, 150, 125):
+            with self.subTest(memory_mib=mib):
+                result = self.outcome("xRes=4000\nyRes=4000\nframeRate=5\n", memory_mib=mib)
+                print("%d MiB: %s" % (mib, result))
+                results.append(result)
+        self.assertTrue(any("not enough memory for it" in r for r in results), results)
 
 
 if __name__ == "__main__":
