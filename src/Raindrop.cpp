@@ -50,7 +50,7 @@ void Raindrop::addTail()
         if (tail.size() >= static_cast<std::size_t>(tailLength))
             tail.pop_back();
     }
-    tail.push_front(RainTail{position, color});
+    tail.insert(tail.begin(), RainTail{position, color});
 }
 
 void Raindrop::weakenTail()

@@ -4,7 +4,7 @@
 #include "Surface.h"
 #include "Vector2D.h"
 
-#include <list>
+#include <vector>
 
 // One falling drop: a head that moves by a constant velocity each step and a
 // tail of the pixels it passed through, each fading until it is cut off.
@@ -33,7 +33,9 @@ public:
     Vector2D velocity;
     Surface::Color color;
     Surface& surface;
-    std::list<RainTail> tail; // newest at the front
+    // Newest at the front. Every step fades every segment of every drop, so
+    // the segments are kept together in memory rather than in list nodes.
+    std::vector<RainTail> tail;
     int tailLength;
 };
 
