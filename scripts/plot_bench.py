@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws step time against steps, as an SVG on standard output, from tables
 printed by landed_bench: one line per table file given."""
+import math
 import sys
 
 COLOURS = ["#d62728", "#1f77b4", "#2ca02c", "#ff7f0e"]
@@ -22,7 +23,12 @@ def read(path):
 def main(paths):
     series = [read(p) for p in paths]
     xmax = max(x for _, pts in series for x, _ in pts)
-    ymax = max(y for _, pts in series for _, y in pts) * 1.1
+    # A round tick step (1, 2 or 5 times a power of ten) and a top on a tick.
+    top = max(y for _, pts in series for _, y in pts)
+    raw = top / 5
+    power = 10 ** math.floor(math.log10(raw))
+    ystep = next(m * power for m in (1, 2, 5, 10) if m * power >= raw)
+    ymax = ystep * math.ceil(top / ystep)
     w, h, left, bottom, top, right = 720, 420, 70, 50, 40, 20
     pw, ph = w - left - right, h - top - bottom
 
@@ -35,10 +41,10 @@ def main(paths):
     out = ['<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" font-family="sans-serif" font-size="12">' % (w, h),
            '<rect width="100%" height="100%" fill="white"/>',
            '<text x="%d" y="20" font-size="14">Step time as a multiple of the bare frame (clear + show)</text>' % left]
-    for i in range(6):
-        y = ymax * i / 5
+    for i in range(int(round(ymax / ystep)) + 1):
+        y = ystep * i
         out.append('<line x1="%d" x2="%d" y1="%.1f" y2="%.1f" stroke="#ddd"/>' % (left, w - right, sy(y), sy(y)))
-        out.append('<text x="%d" y="%.1f" text-anchor="end">%.0f</text>' % (left - 6, sy(y) + 4, y))
+        out.append('<text x="%d" y="%.1f" text-anchor="end">%g</text>' % (left - 6, sy(y) + 4, y))
     for i in range(6):
         x = xmax * i / 5
         out.append('<text x="%.1f" y="%d" text-anchor="middle">%d</text>' % (sx(x), h - bottom + 18, x))
