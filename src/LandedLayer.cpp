@@ -12,13 +12,9 @@ void LandedLayer::add(const Raindrop& drop)
 {
     // A drop paints its tail newest to oldest and then its head, the last
     // paint winning; under first-cover-wins that is the reverse order.
-    auto pixelOf = [](const Vector2D& v) { return std::make_pair(static_cast<int>(v.x), static_cast<int>(v.y)); };
-    const auto head = pixelOf(drop.position);
-    cover(head.first, head.second, drop.color);
-    for (auto it = drop.tail.rbegin(); it != drop.tail.rend(); ++it) {
-        const auto p = pixelOf(it->position);
-        cover(p.first, p.second, it->color);
-    }
+    cover(pixelX(drop.position), pixelY(drop.position), drop.color);
+    for (auto it = drop.tail.rbegin(); it != drop.tail.rend(); ++it)
+        cover(pixelX(it->position), pixelY(it->position), it->color);
 }
 
 void LandedLayer::cover(int x, int y, const Surface::Color& color)

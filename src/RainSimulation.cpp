@@ -6,9 +6,6 @@
 
 namespace {
 
-int pixelX(const Vector2D& v) { return static_cast<int>(v.x); }
-int pixelY(const Vector2D& v) { return static_cast<int>(v.y); }
-
 Surface& checkedSize(Surface& surface)
 {
     if (!RainSimulation::fitsOn(surface.getWidth(), surface.getHeight()))

@@ -4,11 +4,9 @@
 
 namespace {
 
-// A position's pixel truncates each coordinate toward zero.
 bool samePixel(const Vector2D& a, const Vector2D& b)
 {
-    return static_cast<int>(a.x) == static_cast<int>(b.x)
-        && static_cast<int>(a.y) == static_cast<int>(b.y);
+    return pixelX(a) == pixelX(b) && pixelY(a) == pixelY(b);
 }
 
 } // namespace
@@ -76,7 +74,6 @@ void Raindrop::weakenTail()
 void Raindrop::draw()
 {
     for (const RainTail& segment : tail)
-        surface.putPixel(static_cast<int>(segment.position.x),
-                         static_cast<int>(segment.position.y), segment.color);
-    surface.putPixel(static_cast<int>(position.x), static_cast<int>(position.y), color);
+        surface.putPixel(pixelX(segment.position), pixelY(segment.position), segment.color);
+    surface.putPixel(pixelX(position), pixelY(position), color);
 }

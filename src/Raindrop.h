@@ -6,6 +6,11 @@
 
 #include <vector>
 
+// The pixel of a position: each coordinate truncated toward zero. Drawing,
+// the border test and the landing grid all use this one rule.
+inline int pixelX(const Vector2D& v) { return static_cast<int>(v.x); }
+inline int pixelY(const Vector2D& v) { return static_cast<int>(v.y); }
+
 // One falling drop: a head that moves by a constant velocity each step and a
 // tail of the pixels it passed through, each fading until it is cut off.
 class Raindrop {
