@@ -26,6 +26,7 @@ void LandedLayer::cover(int x, int y, const Surface::Color& color)
         return;
     isCovered[at] = 1;
     ++covered;
+    fresh.push_back(Pixel{x, y});
     // Only the low 8 bits of a channel reach the screen.
     rgb[at] = (static_cast<uint32_t>(color.red & 0xFF) << 16)
         | (static_cast<uint32_t>(color.green & 0xFF) << 8) | static_cast<uint32_t>(color.blue & 0xFF);
@@ -50,9 +51,33 @@ void LandedLayer::cover(int x, int y, const Surface::Color& color)
 
 void LandedLayer::draw(Surface& surface)
 {
+    fresh.clear();
     for (int y = 0; y < height; ++y) {
         const uint32_t* line = rgb.data() + static_cast<size_t>(y) * width;
         for (const Run& r : runs[static_cast<size_t>(y)])
             surface.putPixelRow(r.begin, y, line + r.begin, r.end - r.begin);
+    }
+}
+
+void LandedLayer::drawFresh(Surface& surface)
+{
+    for (const Pixel& p : fresh)
+        surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);
+    fresh.clear();
+}
+
+void LandedLayer::restore(Surface& surface, const std::vector<Pixel>& pixels)
+{
+    // Black where uncovered: rgb holds 0 there.
+    for (const Pixel& p : pixels)
+        surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);
+}
+
+void LandedLayer::drawOver(Surface& surface, const std::vector<Pixel>& pixels)
+{
+    for (const Pixel& p : pixels) {
+        const size_t at = static_cast<size_t>(p.y) * width + p.x;
+        if (isCovered[at])
+            surface.putPixelRow(p.x, p.y, &rgb[at], 1);
     }
 }

@@ -18,8 +18,20 @@ public:
 
     // Adds a drop that has just landed, beneath every drop that landed before.
     void add(const Raindrop& drop);
+    struct Pixel {
+        int x, y;
+    };
+
     // Draws every covered pixel, one call per run of neighbouring pixels.
     void draw(Surface& surface);
+    // Draws only the pixels covered since the last draw or drawFresh.
+    void drawFresh(Surface& surface);
+    // Gives each pixel what the layer alone shows there: its landed colour,
+    // or black where no drop landed.
+    void restore(Surface& surface, const std::vector<Pixel>& pixels);
+    // Draws the landed colour of those pixels that the layer covers, as if
+    // the layer were drawn over them.
+    void drawOver(Surface& surface, const std::vector<Pixel>& pixels);
 
     int64_t coveredPixels() const { return covered; }
 
@@ -36,6 +48,7 @@ private:
     std::vector<uint32_t> rgb;         // 0x00RRGGBB, row by row
     std::vector<uint8_t> isCovered;
     std::vector<std::vector<Run>> runs; // per row, sorted and apart
+    std::vector<Pixel> fresh;           // covered since the last drawing
     int64_t covered = 0;
 };
 

@@ -43,7 +43,18 @@ void RainSimulation::runNextStep()
     if (dropSpeed != 0 && stepCount % static_cast<int64_t>(dropSpeed) == 0)
         createDrops();
 
+    // A kept picture still shows the last step's falling drops: give their
+    // pixels back to the layer, and draw only what changes. When they cover
+    // much of the picture, clearing it and drawing it whole is cheaper.
+    const bool kept = surface.keepsPicture();
+    const bool whole = !kept
+        || dropPixels.size() > static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
+    if (kept && whole)
+        surface.clear();
     surface.lock();
+    if (!whole)
+        landed.restore(surface, dropPixels);
+    dropPixels.clear();
     auto it = drops.begin();
     while (it != drops.end()) {
         it->move();
@@ -63,11 +74,20 @@ void RainSimulation::runNextStep()
         if (it == drops.end())
             break;
 
-        if (showDrops)
+        if (showDrops) {
             it->draw();
+            if (kept)
+                remember(*it);
+        }
         ++it;
     }
-    drawDeadDrops();
+    if (whole) {
+        drawDeadDrops();
+    } else {
+        // Landed drops are drawn last and win, as in the whole picture.
+        landed.drawOver(surface, dropPixels);
+        landed.drawFresh(surface);
+    }
     surface.unlock();
     ++stepCount;
 }
@@ -98,6 +118,13 @@ void RainSimulation::createDrops()
                                  Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
                                  color, tailLength, surface));
     }
+}
+
+void RainSimulation::remember(const Raindrop& drop)
+{
+    for (const Raindrop::RainTail& segment : drop.tail)
+        dropPixels.push_back({pixelX(segment.position), pixelY(segment.position)});
+    dropPixels.push_back({pixelX(drop.position), pixelY(drop.position)});
 }
 
 void RainSimulation::drawDeadDrops()

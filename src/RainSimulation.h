@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
 
 // The whole animation: spawns batches of drops, moves them, retires those
 // that reach a border and turns those that hit the ground into a heap.
@@ -31,6 +32,8 @@ public:
     // Appends one batch of dropRate drops in the current batch colour.
     void createDrops();
     void drawDeadDrops();
+    // Notes the pixels a drop has just drawn on a kept picture.
+    void remember(const Raindrop& drop);
     // Only the head pixel of every falling drop.
     void draw();
     bool isOutOfScreen(std::list<Raindrop>::iterator& it);
@@ -54,6 +57,9 @@ private:
     int64_t stepCount;
     Array2D<int32_t> freeCells;    // 1 free, 0 taken; one row more than the picture
     int32_t border;
+    // Where the picture is kept: the pixels falling drops were drawn on in
+    // the last step, which this step must give back to the layer.
+    std::vector<LandedLayer::Pixel> dropPixels;
 
 public:
     bool showDrops;

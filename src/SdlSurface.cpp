@@ -41,6 +41,12 @@ inline void storePixel(Uint8* p, int n, Uint32 pixel)
     }
 }
 
+bool isRgb32(const SDL_PixelFormat* f)
+{
+    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF
+        && f->Amask == 0;
+}
+
 } // namespace
 
 unsigned int SdlSurface::modeFlags(bool fullscreen)
@@ -52,12 +58,22 @@ unsigned int SdlSurface::modeFlags(bool fullscreen)
 }
 
 SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
-    : screen(SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen)))
+    : screen(SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen))), directRgb(false)
 {
     if (screen == nullptr) {
         std::printf("Can't set video mode: %s\n", SDL_GetError());
         std::exit(1);
     }
+    directRgb = isRgb32(screen->format);
+}
+
+bool SdlSurface::keepPictureBetweenFrames()
+{
+    // SDL_Rect's x and y are signed 16-bit.
+    if (screen->w > 32767 || screen->h > 32767)
+        return false;
+    damage = std::make_unique<Damage>(screen->w, screen->h);
+    return true;
 }
 
 bool SdlSurface::flipWaitsForDisplay() const
@@ -71,12 +87,27 @@ SdlSurface::~SdlSurface() = default;
 
 void SdlSurface::update()
 {
-    SDL_Flip(screen);
+    if (!damage) {
+        SDL_Flip(screen);
+        return;
+    }
+    shown = damage->take();
+    std::vector<SDL_Rect> rects(shown.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        rects[i].x = static_cast<Sint16>(shown[i].x);
+        rects[i].y = static_cast<Sint16>(shown[i].y);
+        rects[i].w = static_cast<Uint16>(shown[i].w);
+        rects[i].h = static_cast<Uint16>(shown[i].h);
+    }
+    if (!rects.empty())
+        SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
 }
 
 void SdlSurface::clear()
 {
     SDL_FillRect(screen, nullptr, 0);
+    if (damage)
+        damage->markAll();
 }
 
 int SdlSurface::getHeight()
@@ -107,6 +138,14 @@ void SdlSurface::putPixel(int x, int y, Color color)
     // follows the depth the surface really has.
     const int bpp = screen->format->BytesPerPixel;
     Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
+    if (damage)
+        damage->mark(x, y);
+    if (directRgb) {
+        // The value SDL_MapRGB would give, without the call: the hot path.
+        *reinterpret_cast<Uint32*>(p) = (static_cast<Uint32>(color.red & 0xFF) << 16)
+            | (static_cast<Uint32>(color.green & 0xFF) << 8) | static_cast<Uint32>(color.blue & 0xFF);
+        return;
+    }
     storePixel(p, bpp, mapColor(screen->format, color));
 }
 
@@ -115,8 +154,10 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
     const SDL_PixelFormat* f = screen->format;
     const int bpp = f->BytesPerPixel;
     Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
+    if (damage)
+        damage->markRow(x, y, count);
     // The usual X11 format is 0x00RRGGBB already: copy the row as it is.
-    if (bpp == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF && f->Amask == 0) {
+    if (directRgb) {
         std::memcpy(p, rgb, static_cast<size_t>(count) * 4);
         return;
     }
@@ -139,6 +180,8 @@ void SdlSurface::drawCircle(int, int, int, Color&)
 
 void SdlSurface::fillRect(int x1, int y1, int x2, int y2, Color& color)
 {
+    if (damage) // seldom and never by the rain: count the whole picture
+        damage->markAll();
     // SDL_Rect has 16-bit fields; each value keeps its low 16 bits.
     SDL_Rect rect;
     rect.x = static_cast<Sint16>(x1);

@@ -42,6 +42,12 @@ public:
         }
     }
 
+    // Whether the picture stays on the surface from one frame to the next.
+    // Then a step redraws only the pixels that can have changed, on the
+    // picture the previous step left (black before the first); otherwise the
+    // surface is cleared every frame and a step draws the whole picture.
+    virtual bool keepsPicture() { return false; }
+
 protected:
     // Owners hold the concrete surface and destroy that; never through here.
     ~Surface() = default;

@@ -110,8 +110,15 @@ int SDL_main(int, char*[])
     }
     RainSimulation& simulation = *built;
 
-    // Where the flip waits for the display, the display paces the frames.
-    FramePacer pacer(surface.flipWaitsForDisplay() ? 0 : frameRate);
+    // Where the flip waits for the display, the display paces the frames and
+    // each of its buffers would need its own record of what changed: draw
+    // whole frames there. Elsewhere the one buffer keeps the picture, and a
+    // frame redraws and shows only what changed.
+    const bool waits = surface.flipWaitsForDisplay();
+    const bool kept = !waits && surface.keepPictureBetweenFrames();
+    if (kept)
+        surface.clear(); // the kept picture starts black
+    FramePacer pacer(waits ? 0 : frameRate);
     catchStopSignals();
 
     bool running = true;
@@ -144,7 +151,8 @@ int SDL_main(int, char*[])
         }
         simulation.runNextStep();
         surface.update();
-        surface.clear();
+        if (!kept)
+            surface.clear();
         pacer.frameMade();
         if (!running)
             break;

@@ -5,9 +5,13 @@
 #include "RainSimulation.h"
 #include "RecordingSurface.h"
 #include "ScriptedRand.h"
+#include "SdlSurface.h"
+
+#include <SDL/SDL.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -33,17 +37,25 @@ struct Seen {
     bool blackLanded = false;
 };
 
-Seen runSideBySide(const RainRun& run, unsigned seed)
+// The surface under test: how to read its picture back, whether the frame
+// loop clears it, and a look at each shown frame.
+struct Target {
+    Surface& surface;
+    std::function<std::vector<uint32_t>()> picture;
+    bool cleared;
+    std::function<void(int step)> shown = [](int) {};
+};
+
+Seen runSideBySide(const RainRun& run, unsigned seed, Target target)
 {
     ScriptedRand::clearQueue();
     syncColourCycles();
     ScriptedRand::seedStream(1, seed);
     ScriptedRand::seedStream(2, seed);
 
-    RecordingSurface fastSurface(run.width, run.height);
     RecordingSurface referenceSurface(run.width, run.height);
     ScriptedRand::useStream(1);
-    RainSimulation fast(fastSurface, run.dropRate, run.dropSpeed, run.tailLength, run.showDrops(0));
+    RainSimulation fast(target.surface, run.dropRate, run.dropSpeed, run.tailLength, run.showDrops(0));
     ScriptedRand::useStream(2);
     LiteralRainSimulation reference(referenceSurface, run.dropRate, run.dropSpeed, run.tailLength,
                                     run.showDrops(0));
@@ -56,7 +68,7 @@ Seen runSideBySide(const RainRun& run, unsigned seed)
         ScriptedRand::useStream(2);
         reference.runNextStep();
 
-        const std::vector<uint32_t>& a = fastSurface.pixels();
+        const std::vector<uint32_t> a = target.picture();
         const std::vector<uint32_t>& b = referenceSurface.pixels();
         if (a != b) {
             for (size_t i = 0; i < a.size(); ++i) {
@@ -68,14 +80,15 @@ Seen runSideBySide(const RainRun& run, unsigned seed)
             }
             break;
         }
-        for (RecordingSurface* s : {&fastSurface, &referenceSurface}) {
-            s->update();
-            s->clear();
-        }
+        target.surface.update();
+        target.shown(step);
+        if (target.cleared)
+            target.surface.clear();
+        referenceSurface.update();
+        referenceSurface.clear();
     }
     ScriptedRand::useStream(0);
 
-    EXPECT_EQ(fastSurface.faults, std::vector<std::string>{});
     EXPECT_EQ(referenceSurface.faults, std::vector<std::string>{});
     EXPECT_EQ(fast.getLandedCount(), static_cast<int64_t>(reference.deadDrops.size()));
     EXPECT_GT(fast.getLandedCount(), 0);
@@ -83,6 +96,70 @@ Seen runSideBySide(const RainRun& run, unsigned seed)
     for (const Raindrop& d : reference.deadDrops)
         seen.blackLanded = seen.blackLanded || (d.color.red == 0 && d.color.green == 0 && d.color.blue == 0);
     return seen;
+}
+
+Seen onRecording(const RainRun& run, unsigned seed, bool keeps)
+{
+    RecordingSurface surface(run.width, run.height);
+    surface.keeps = keeps;
+    const Seen seen = runSideBySide(run, seed, {surface, [&] { return surface.pixels(); }, !keeps});
+    EXPECT_EQ(surface.faults, std::vector<std::string>{});
+    return seen;
+}
+
+// The video memory of the one SDL surface, as 0x00RRGGBB.
+std::vector<uint32_t> videoPicture()
+{
+    SDL_Surface* s = SDL_GetVideoSurface();
+    std::vector<uint32_t> picture(static_cast<size_t>(s->w) * s->h);
+    for (int y = 0; y < s->h; ++y) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < s->w; ++x)
+            picture[static_cast<size_t>(y) * s->w + x] = row[x] & 0xFFFFFF;
+    }
+    return picture;
+}
+
+struct Shown {
+    double meanShare = 0; // of the picture, per frame, in the second half of the run
+};
+
+// A kept SdlSurface: every frame as the full drawing gives it, and every
+// pixel that changed since the last frame lies in a rectangle it showed.
+Shown onKeptSdlSurface(const RainRun& run, unsigned seed)
+{
+    SdlSurface surface(run.width, run.height, 32, false);
+    EXPECT_TRUE(surface.keepPictureBetweenFrames());
+    surface.clear();
+    std::vector<uint32_t> before(static_cast<size_t>(run.width) * run.height, 0);
+    Shown shown;
+    double area = 0;
+    int frames = 0;
+    auto look = [&](int step) {
+        const std::vector<uint32_t> now = videoPicture();
+        const std::vector<Damage::Rect>& rects = surface.shownRects();
+        for (size_t i = 0; i < now.size(); ++i) {
+            if (now[i] == before[i])
+                continue;
+            const int x = static_cast<int>(i % run.width), y = static_cast<int>(i / run.width);
+            bool inside = false;
+            for (const Damage::Rect& r : rects)
+                inside = inside || (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h);
+            if (!inside) {
+                ADD_FAILURE() << "step " << step << ": pixel " << x << "," << y << " changed unshown";
+                break;
+            }
+        }
+        before = now;
+        if (step >= run.steps / 2) {
+            for (const Damage::Rect& r : rects)
+                area += static_cast<double>(r.w) * r.h;
+            ++frames;
+        }
+    };
+    runSideBySide(run, seed, {surface, videoPicture, false, look});
+    shown.meanShare = area / frames / (static_cast<double>(run.width) * run.height);
+    return shown;
 }
 
 bool off(int) { return false; }
@@ -103,15 +180,46 @@ TEST(LandedIdentity, SamePictureAsDrawingEveryLandedDropEveryFrame)
     for (const RainRun& run : runs) {
         SCOPED_TRACE(testing::Message() << run.width << "x" << run.height << " dropRate " << run.dropRate
                                         << " dropSpeed " << run.dropSpeed << " tailLength " << run.tailLength);
-        const Seen seen = runSideBySide(run, seed++);
-        total.landedOnTakenCell += seen.landedOnTakenCell;
-        total.blackLanded = total.blackLanded || seen.blackLanded;
-        if (HasFailure())
-            return;
+        for (bool keeps : {false, true}) {
+            SCOPED_TRACE(keeps ? "picture kept" : "picture cleared");
+            const Seen seen = onRecording(run, seed, keeps);
+            total.landedOnTakenCell += seen.landedOnTakenCell;
+            total.blackLanded = total.blackLanded || seen.blackLanded;
+            if (HasFailure())
+                return;
+        }
+        ++seed;
     }
     // The runs covered the cases that matter for the layer.
     EXPECT_GT(total.landedOnTakenCell, 0) << "no drop landed in a cell that was already taken";
     EXPECT_TRUE(total.blackLanded) << "no black drop landed";
+}
+
+} // namespace
+
+namespace {
+
+TEST(KeptPicture, ShowsOnlyWhatChangedAndTheSamePicture)
+{
+    // Heavy rain whose drops cover most of the picture at times, so that
+    // the kept picture is also drawn whole now and then.
+    const RainRun heavy[] = {
+        {64, 48, 30, 1, 10, 3000, [](int step) { return (step / 400) % 2 == 0; }},
+        {40, 30, 20, 1, -1, 3000, [](int step) { return step % 5 < 2; }},
+    };
+    for (const RainRun& run : heavy) {
+        SCOPED_TRACE(testing::Message() << run.width << "x" << run.height << " dropRate " << run.dropRate);
+        onKeptSdlSurface(run, 777);
+    }
+    // At the defaults only a small part of the picture changes in a frame.
+    for (bool show : {false, true}) {
+        SCOPED_TRACE(show ? "drops shown" : "drops hidden");
+        const RainRun defaults{640, 480, 10, 50, 10, 2000, show ? on : off};
+        const Shown shown = onKeptSdlSurface(defaults, 4242);
+        EXPECT_LT(shown.meanShare, 0.05);
+        std::printf("640x480, drops %s: %.4f of the picture shown a frame\n", show ? "shown" : "hidden",
+                    shown.meanShare);
+    }
 }
 
 } // namespace

@@ -29,6 +29,7 @@ public:
     void drawLine(int, int, int, int, Color&) override;
     void drawCircle(int, int, int, Color&) override;
     void fillRect(int, int, int, int, Color&) override;
+    bool keepsPicture() override { return keeps; }
 
     // The picture as drawn since the last clear, as 0x00RRGGBB per pixel.
     uint32_t at(int x, int y) const { return picture[static_cast<size_t>(y) * width + x]; }
@@ -43,6 +44,7 @@ public:
     int updates = 0;
     long puts = 0;
     bool keepLog = false;
+    bool keeps = false;              // what keepsPicture() answers
     std::vector<Put> log;            // every putPixel, when keepLog is set
     std::vector<std::string> faults; // misuse seen, for the test to assert empty
 
