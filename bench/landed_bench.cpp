@@ -2,9 +2,13 @@
 // run, window by window, headless with SDL's dummy driver. Prints a table.
 //
 //   landed_bench [--size WxH] [--rate N] [--speed N] [--tail N] [--show 0|1]
-//                [--steps N] [--window N] [--literal]
+//                [--steps N] [--window N] [--literal] [--frame] [--full]
 //
 // --literal runs the plain drawing that redraws every landed drop each step.
+// --frame times whole frames (the step, then what the program does to show
+// the frame and prepare the next) on a picture kept between frames, as the
+// program draws where the flip does not wait; with --full, on a picture
+// cleared and shown whole every frame.
 #include "LiteralRainSimulation.h"
 #include "RainSimulation.h"
 #include "SdlSurface.h"
@@ -42,7 +46,7 @@ double residentMiB()
 
 struct Options {
     int width = 640, height = 480, rate = 10, speed = 50, tail = 10;
-    bool show = false, literal = false;
+    bool show = false, literal = false, frame = false, full = false;
     long steps = 2000000, window = 100000;
 };
 
@@ -52,8 +56,8 @@ Options parse(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--literal") {
-            o.literal = true;
+        if (a == "--literal" || a == "--frame" || a == "--full") {
+            (a == "--literal" ? o.literal : a == "--frame" ? o.frame : o.full) = true;
             continue;
         }
         ++i; // every other option takes a value
@@ -82,6 +86,42 @@ Options parse(int argc, char** argv)
 // Landed pixels for the layer; landed drops for the plain drawing.
 int64_t landedOf(RainSimulation& sim) { return sim.getLandedPixels(); }
 int64_t landedOf(LiteralRainSimulation& sim) { return static_cast<int64_t>(sim.deadDrops.size()); }
+
+// Whole frames against the bare frame (show and clear the whole picture),
+// which is timed every 50th frame only: at 3840x2160 it costs milliseconds.
+void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool kept)
+{
+    std::printf("# whole frames, picture %s, %dx%d, dropRate %d, dropSpeed %d, tailLength %d, showDrops %d\n",
+                kept ? "kept" : "cleared", o.width, o.height, o.rate, o.speed, o.tail, o.show ? 1 : 0);
+    std::printf("%10s %12s %12s %8s %10s %10s\n", "steps", "frame_us", "bare_us", "ratio", "landed",
+                "rss_MiB");
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    std::vector<double> frame, bare;
+    for (long n = 1; n <= o.steps; ++n) {
+        const auto t0 = Clock::now();
+        sim.runNextStep();
+        surface.update();
+        if (!kept)
+            surface.clear();
+        const auto t1 = Clock::now();
+        frame.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        if (n % 50 == 0) {
+            // Straight to SDL, so the kept picture's record of changes is left alone.
+            const auto t2 = Clock::now();
+            SDL_Flip(screen);
+            SDL_FillRect(screen, nullptr, 0);
+            bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t2).count());
+        }
+        if (n % o.window == 0) {
+            const double f = median(frame), b = median(bare);
+            std::printf("%10ld %12.2f %12.2f %8.2f %10lld %10.2f\n", n, f, b, f / b,
+                        static_cast<long long>(sim.getLandedPixels()), residentMiB());
+            std::fflush(stdout);
+            frame.clear();
+            bare.clear();
+        }
+    }
+}
 
 template <class Simulation>
 void run(const Options& o, SdlSurface& surface, Simulation& sim)
@@ -126,6 +166,12 @@ int main(int argc, char** argv)
         if (o.literal) {
             LiteralRainSimulation sim(surface, o.rate, o.speed, o.tail, o.show);
             run(o, surface, sim);
+        } else if (o.frame) {
+            const bool kept = !o.full && surface.keepPictureBetweenFrames();
+            if (kept)
+                surface.clear();
+            RainSimulation sim(surface, o.rate, o.speed, o.tail, o.show);
+            runFrames(o, surface, sim, kept);
         } else {
             RainSimulation sim(surface, o.rate, o.speed, o.tail, o.show);
             run(o, surface, sim);
