@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Measures the share of one core that nimbrel and its X server use together.
+
+Every area nimbrel updates goes to the X server, which copies it into its
+screen, so the program's own CPU time tells only part of the cost. This runs
+the program in an Xvfb of its own whose screen is the window's size, waits
+for the rain to settle in, then reads the CPU time of both processes from
+/proc over some seconds, and prints one markdown table row:
+
+    | window | settings | nimbrel % | X server % | together % | frames per second |
+
+With --repeat N it runs N times and prints the median of each column.
+
+    cpu_share.py [--bin PATH] [--size WxH] [--set key=value ...]
+                 [--seconds S] [--settle S] [--repeat N] [--header]
+
+The binary is --bin, else $NIMBREL_BIN, else build/nimbrel. The frame counter
+is $NIMBREL_FLIPCOUNT, else tests/libflipcount.so in the binary's build tree.
+"""
+import argparse
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import harness  # noqa: E402
+
+HEADER = ("| window | settings | nimbrel % | X server % | together % | frames per second |\n"
+          "|---|---|---|---|---|---|")
+
+
+def process_cpu_seconds(pid):
+    """User plus system time of a process so far."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def flipcount_for(binary):
+    if os.environ.get("NIMBREL_FLIPCOUNT"):
+        return os.environ["NIMBREL_FLIPCOUNT"]
+    beside = os.path.join(os.path.dirname(os.path.abspath(binary)), "tests", "libflipcount.so")
+    return beside if os.path.exists(beside) else harness.FLIPCOUNT
+
+
+def measure_once(binary, width, height, settings, seconds, settle):
+    """(nimbrel %, X server %, frames per second) of one run."""
+    conf = "xRes=%d\nyRes=%d\n" % (width, height) + "".join("%s\n" % s for s in settings)
+    xvfb = harness.Xvfb(size="%dx%dx24" % (width, height))
+    try:
+        program = harness.Program(xvfb, settings=conf, command=[binary],
+                                  env={"LD_PRELOAD": flipcount_for(binary)})
+        try:
+            program.find_window()
+            time.sleep(settle)
+            if not program.running():
+                raise RuntimeError("nimbrel ended early with status %s: %s"
+                                   % (program.proc.returncode, program.stdout()))
+            # Read both close together so that they cover the same span.
+            start = time.monotonic()
+            start_prog = process_cpu_seconds(program.proc.pid)
+            start_x = process_cpu_seconds(xvfb.proc.pid)
+            time.sleep(seconds)
+            end_prog = process_cpu_seconds(program.proc.pid)
+            end_x = process_cpu_seconds(xvfb.proc.pid)
+            wall = time.monotonic() - start
+            program.click()
+            status = program.wait(10)
+            if status != 0:
+                raise RuntimeError("nimbrel ended with status %s: %s" % (status, program.stdout()))
+            frames, span = program.frames()
+        finally:
+            program.close()
+    finally:
+        xvfb.close()
+    return (100 * (end_prog - start_prog) / wall, 100 * (end_x - start_x) / wall,
+            frames / span if span > 0 else 0.0)
+
+
+def parse_size(text):
+    try:
+        w, h = text.lower().split("x")
+        return int(w), int(h)
+    except ValueError:
+        raise argparse.ArgumentTypeError("size must be WxH, such as 640x480")
+
+
+def main():
+    parser = argparse.ArgumentParser(description="CPU share of nimbrel and its X server")
+    parser.add_argument("--bin", default=harness.BIN, help="the nimbrel binary")
+    parser.add_argument("--size", type=parse_size, default=(640, 480), help="window WxH")
+    parser.add_argument("--set", action="append", default=[], metavar="KEY=VALUE",
+                        help="a setting for nimbrel.conf; repeatable")
+    parser.add_argument("--seconds", type=float, default=20.0, help="span measured")
+    parser.add_argument("--settle", type=float, default=2.0,
+                        help="seconds to wait after the window appears")
+    parser.add_argument("--repeat", type=int, default=1, help="runs; prints the medians")
+    parser.add_argument("--header", action="store_true", help="print the table header first")
+    args = parser.parse_args()
+    for s in args.set:
+        if "=" not in s:
+            parser.error("--set takes key=value, not %r" % s)
+
+    width, height = args.size
+    runs = [measure_once(args.bin, width, height, args.set, args.seconds, args.settle)
+            for _ in range(max(1, args.repeat))]
+    prog = statistics.median(r[0] for r in runs)
+    xsrv = statistics.median(r[1] for r in runs)
+    both = statistics.median(r[0] + r[1] for r in runs)
+    fps = statistics.median(r[2] for r in runs)
+    if args.header:
+        print(HEADER)
+    label = " ".join(args.set) if args.set else "defaults"
+    print("| %dx%d | %s | %.1f | %.1f | %.1f | %.0f |" % (width, height, label, prog, xsrv, both, fps),
+          flush=True)
+
+
+if __name__ == "__main__":
+    main()
