@@ -24,6 +24,9 @@ constexpr int DEFAULT_Y_RES = 480;
 constexpr int DEFAULT_DROP_SPEED = 50;
 constexpr int DEFAULT_FRAME_RATE = 60;
 
+// X counts a window's width and height in 16 bits.
+constexpr int MAX_SIDE = 65535;
+
 // Set by SIGTERM or SIGINT, as a screensaver ends its hacks; read by the loop.
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -91,6 +94,12 @@ int SDL_main(int, char*[])
     // out here and check the granted size below.
     if (tooLargeForSdl(xRes == 0 ? 1 : xRes, yRes == 0 ? 1 : yRes))
         refuse(xRes, yRes, "it is too large for the video system");
+    // Asked for, X would end the program with an error of its own.
+    if (xRes > MAX_SIDE || yRes > MAX_SIDE) {
+        char why[80];
+        std::snprintf(why, sizeof why, "X holds no window wider or higher than %d pixels", MAX_SIDE);
+        refuse(xRes, yRes, why);
+    }
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
