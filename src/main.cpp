@@ -24,6 +24,9 @@ constexpr int DEFAULT_Y_RES = 480;
 constexpr int DEFAULT_DROP_SPEED = 50;
 constexpr int DEFAULT_FRAME_RATE = 60;
 
+// X counts a window's width and height in 16 bits.
+constexpr int MAX_SIDE = 65535;
+
 // Set by SIGTERM or SIGINT, as a screensaver ends its hacks; read by the loop.
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -49,6 +52,13 @@ int intSetting(ConfigFile& config, const char* key, int fallback)
     return value;
 }
 
+// SDL 1.2 counts a surface's bytes in an int and crashes when a tall
+// picture overflows it (4 bytes a pixel at most).
+bool tooLargeForSdl(int width, int height)
+{
+    return static_cast<int64_t>(width) * height * 4 > INT_MAX;
+}
+
 [[noreturn]] void refuse(int width, int height, const char* why)
 {
     std::printf("The rain cannot run on a %dx%d picture: %s.\n", width, height, why);
@@ -70,19 +80,26 @@ int SDL_main(int, char*[])
     config.get<bool>("showDrops", &showDrops);
     int frameRate = intSetting(config, "frameRate", DEFAULT_FRAME_RATE);
 
-    if (xRes < 1)
+    // 0 stays: SDL then takes that side from the screen.
+    if (xRes < 0)
         xRes = DEFAULT_X_RES;
-    if (yRes < 1)
+    if (yRes < 0)
         yRes = DEFAULT_Y_RES;
     if (dropSpeed == 0) // a divisor
         dropSpeed = DEFAULT_DROP_SPEED;
     if (frameRate < 0)
         frameRate = DEFAULT_FRAME_RATE;
 
-    // SDL 1.2 counts a surface's bytes in an int and crashes when a tall
-    // picture overflows it; refuse what it cannot hold (4 bytes a pixel at most).
-    if (static_cast<int64_t>(xRes) * yRes * 4 > INT_MAX)
+    // A side of 0 is the screen's, unknown until the mode is set: leave it
+    // out here and check the granted size below.
+    if (tooLargeForSdl(xRes == 0 ? 1 : xRes, yRes == 0 ? 1 : yRes))
         refuse(xRes, yRes, "it is too large for the video system");
+    // Asked for, X would end the program with an error of its own.
+    if (xRes > MAX_SIDE || yRes > MAX_SIDE) {
+        char why[80];
+        std::snprintf(why, sizeof why, "X holds no window wider or higher than %d pixels", MAX_SIDE);
+        refuse(xRes, yRes, why);
+    }
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
@@ -92,6 +109,8 @@ int SDL_main(int, char*[])
 
     const int width = surface.getWidth();
     const int height = surface.getHeight();
+    if (tooLargeForSdl(width, height))
+        refuse(width, height, "it is too large for the video system");
     if (!RainSimulation::fitsOn(width, height)) {
         char why[80];
         std::snprintf(why, sizeof why, "it must be at least %d pixels wide and %d high",

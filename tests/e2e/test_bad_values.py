@@ -53,15 +53,35 @@ class BadValuesTest(XTestCase):
                         self.assertEqual(result, "runs")
 
     def test_sizes(self):
+        small = "at least 11 pixels wide and 6 high"
+        huge = "too large for the video system"
+        x_limit = "X holds no window wider or higher than 65535 pixels"
         cases = [
-            ("xRes=10\n", "at least 11 pixels wide and 6 high"),
-            ("yRes=5\n", "at least 11 pixels wide and 6 high"),
+            ("xRes=10\n", small),
+            ("yRes=5\n", small),
+            ("xRes=10\nyRes=6\n", small),
+            ("xRes=11\nyRes=5\n", small),
             ("xRes=11\nyRes=6\n", None),
+            # the size granted for a side of 0 is the one checked
+            ("xRes=0\nyRes=5\n", "on a 1024x5 picture: it must be " + small),
             ("xRes=20000\nyRes=20000\n", "Can't set video mode: "),
             ("xRes=5000\nyRes=5000\nfullscreen=1\n", "Can't set video mode: "),
-            # SDL 1.2 would overflow its byte count and crash on these
-            ("yRes=1700000\n", "too large for the video system"),
-            ("xRes=100\nyRes=10737500\n", "too large for the video system"),
+            # SDL 1.2 counts a scanline's bytes in 16 bits
+            ("xRes=16383\nyRes=6\n", None),
+            ("xRes=16384\nyRes=6\n", "Can't set video mode: A scanline is too wide"),
+            # SDL 1.2 would overflow its byte count and crash on these:
+            # 2^31 bytes and more are refused, 2^31 - 65536 reaches SDL
+            ("xRes=32768\nyRes=16384\n", huge),
+            ("xRes=32767\nyRes=16384\n", "Can't set video mode: A scanline is too wide"),
+            ("yRes=1700000\n", huge),
+            ("xRes=100\nyRes=10737500\n", huge),
+            # X counts a window's sides in 16 bits
+            ("xRes=65535\nyRes=6\n", "Can't set video mode: A scanline is too wide"),
+            ("xRes=65536\nyRes=6\n", x_limit),
+            ("xRes=65536\nyRes=1\n", x_limit),
+            ("xRes=11\nyRes=65535\n", None),
+            ("xRes=11\nyRes=65536\n", x_limit),
+            ("xRes=0\nyRes=65536\n", x_limit),
         ]
         for settings, refusal in cases:
             with self.subTest(settings=settings):

@@ -4,7 +4,7 @@ import re
 import time
 import unittest
 
-from harness import ROOT, Picture, XTestCase
+from harness import ROOT, Picture, XTestCase, Xvfb
 
 
 def viewable_size_windows(xvfb, width, height):
@@ -87,6 +87,46 @@ class SettingsTest(XTestCase):
         self.assertEqual(program.wait(10), 0)
         frames, seconds = program.frames()
         self.assertAlmostEqual(frames / seconds, 60, delta=5)
+
+
+class ScreenSizeTest(XTestCase):
+    """A side of 0 is the screen's, on a screen of a size no default matches."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb("1280x800x24")
+
+    def test_a_side_of_0_takes_the_screens(self):
+        # Unpaced rain, light enough that the heap forms in a few seconds
+        # even at 800 rows.
+        rain = "dropRate=20\ndropSpeed=1\nframeRate=0\n"
+        cases = [("xRes=0\nyRes=0\n", (1280, 800), False),
+                 ("xRes=0\nyRes=300\n", (1280, 300), False),
+                 ("fullscreen=1\nxRes=0\nyRes=0\n", (1280, 800), True)]
+        for settings, size, full in cases:
+            with self.subTest(settings=settings):
+                program = self.start(settings=settings + rain)
+                program.find_window()
+                self.assertEqual(program.geometry(), size)
+                # Full screen shows in an override-redirect window over the screen.
+                overriding = [wid for wid in viewable_size_windows(self.xvfb, *size)
+                              if "Override Redirect State: yes" in
+                              self.xvfb.run(["xwininfo", "-id", wid]).stdout]
+                self.assertEqual(bool(overriding), full)
+                deadline = time.monotonic() + 20
+                lit = []
+                while len(lit) < 200 and time.monotonic() < deadline:
+                    time.sleep(0.5)
+                    picture = Picture(self.xvfb.screenshot("root" if full else program.window))
+                    lit = picture.lit()
+                self.assertEqual((picture.width, picture.height), size)
+                self.assertGreaterEqual(len(lit), 200, "no heap formed")
+                # The heap rests on the floor of this picture, row height - 7,
+                # and the rain spans its width.
+                self.assertEqual(max(y for _, y in lit), size[1] - 7)
+                self.assertGreater(max(x for x, _ in lit), size[0] * 3 // 4)
+                program.click()
+                self.assertEqual(program.wait(10), 0)
 
 
 if __name__ == "__main__":
