@@ -51,6 +51,8 @@ cleanup() {
 }
 trap cleanup EXIT
 work=$(mktemp -d)
+# apt reads the package as its own unprivileged user.
+chmod 755 "$work"
 # apt-get wants a path with a slash to take a file for a package name.
 cp "$deb" "$work/"
 installed=1
