@@ -1,0 +1,54 @@
+"""A large window keeps its picture between frames and shows only what
+changed; the display must still be able to redraw it whole at any time."""
+import time
+import unittest
+
+from harness import Picture, Xvfb, XTestCase, make_window
+
+
+class KeptPictureTest(XTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb("1920x1080x24")
+
+    def test_heap_drops_and_a_redraw_after_being_covered(self):
+        # Heavy unpaced rain: a heap within seconds; drops hidden at first.
+        program = self.start(settings="xRes=1920\nyRes=1080\ndropRate=10\ndropSpeed=1\nframeRate=0\n")
+        program.find_window()
+        time.sleep(8.0)
+        heap = Picture(self.xvfb.screenshot(program.window))
+        lit = heap.lit()
+        self.assertGreater(len(lit), 1000)
+        rows = {y for _, y in lit}
+        # On the floor (row 1074 is the floor, the heap rests on 1073), nothing below.
+        self.assertIn(1073, rows)
+        self.assertEqual([y for y in rows if y >= 1074], [])
+        self.assertEqual(heap.lit(bottom=300), [], "something but the heap is drawn while drops are hidden")
+
+        program.key("d")
+        time.sleep(0.5)
+        self.assertGreater(len(Picture(self.xvfb.screenshot(program.window)).lit(bottom=300)), 100,
+                           "no falling drops after D")
+        program.key("d")
+        time.sleep(0.5)
+
+        # Landed pixels never change: everything lit before the cover must
+        # stand as it was once the cover is gone.
+        before = Picture(self.xvfb.screenshot(program.window))
+        connection, _ = make_window(self.xvfb.display, 800, 1040)
+        time.sleep(1.0)
+        connection.close()
+        time.sleep(1.0)
+        after = Picture(self.xvfb.screenshot(program.window))
+        covered = [(x, y) for x, y in before.lit() if 50 <= x < 850 and y >= 40]
+        self.assertGreater(len(covered), 500)
+        lost = [(x, y) for x, y in covered if after.pixel(x, y) != before.pixel(x, y)]
+        self.assertEqual(lost[:10], [], "%d of %d heap pixels not redrawn" % (len(lost), len(covered)))
+
+        program.click()
+        self.assertEqual(program.wait(10), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
