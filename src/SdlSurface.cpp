@@ -99,8 +99,8 @@ void SdlSurface::update()
         rects[i].w = static_cast<Uint16>(shown[i].w);
         rects[i].h = static_cast<Uint16>(shown[i].h);
     }
-    if (!rects.empty())
-        SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
+    // Called with no rectangle too: a frame in which nothing changed is still a frame.
+    SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
 }
 
 void SdlSurface::clear()

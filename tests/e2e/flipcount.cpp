@@ -1,5 +1,5 @@
 // Preloaded into the real program by the whole-program tests: counts the
-// frames it shows by wrapping SDL_Flip, and writes the count with the times
+// frames it shows by wrapping SDL_Flip and SDL_UpdateRects (a kept picture), and writes the count with the times
 // of the first and last frame to $NIMBREL_FLIPS when the process exits.
 #include <dlfcn.h>
 
@@ -8,6 +8,7 @@
 #include <ctime>
 
 struct SDL_Surface;
+struct SDL_Rect;
 
 namespace {
 
@@ -33,12 +34,25 @@ __attribute__((destructor)) void report()
 
 } // namespace
 
+static void counted()
+{
+    last = seconds();
+    if (flips++ == 0)
+        first = last;
+}
+
 extern "C" int SDL_Flip(SDL_Surface* screen)
 {
     using Flip = int (*)(SDL_Surface*);
     static Flip real = reinterpret_cast<Flip>(dlsym(RTLD_NEXT, "SDL_Flip"));
-    last = seconds();
-    if (flips++ == 0)
-        first = last;
+    counted();
     return real(screen);
+}
+
+extern "C" void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects)
+{
+    using Update = void (*)(SDL_Surface*, int, SDL_Rect*);
+    static Update real = reinterpret_cast<Update>(dlsym(RTLD_NEXT, "SDL_UpdateRects"));
+    counted();
+    real(screen, count, rects);
 }
