@@ -1,7 +1,6 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -46,6 +45,16 @@ class Xvfb:
         out = subprocess.run(["timeout", "15", "import", "-window", str(window), "-depth", "8", "ppm:-"],
                              env=self.env(), capture_output=True, check=True).stdout
         return parse_ppm(out)
+
+    def wait_for_picture(self, window, ready, timeout=60, every=1.0):
+        """The window's picture once ready(picture) holds, or the last one taken
+        when timeout seconds pass; a sanitizer build rains slowly."""
+        deadline = time.monotonic() + timeout
+        while True:
+            time.sleep(every)
+            picture = Picture(self.screenshot(window))
+            if ready(picture) or time.monotonic() > deadline:
+                return picture
 
     def save_png(self, path, window="root"):
         subprocess.run(["timeout", "15", "import", "-window", str(window), path],

@@ -17,13 +17,8 @@ class KeptPictureTest(XTestCase):
         program = self.start(settings="xRes=1920\nyRes=1080\ndropRate=10\ndropSpeed=1\nframeRate=0\n")
         program.find_window()
         # A drop needs over 1,000 frames to fall; a sanitizer build makes them slowly.
-        deadline = time.monotonic() + 60
-        while True:
-            time.sleep(2.0)
-            heap = Picture(self.xvfb.screenshot(program.window))
-            lit = heap.lit()
-            if len(lit) > 1000 or time.monotonic() > deadline:
-                break
+        heap = self.xvfb.wait_for_picture(program.window, lambda p: len(p.lit()) > 1000, every=2.0)
+        lit = heap.lit()
         self.assertGreater(len(lit), 1000)
         rows = {y for _, y in lit}
         # On the floor (row 1074 is the floor, the heap rests on 1073), nothing below.

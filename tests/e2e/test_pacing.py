@@ -1,5 +1,4 @@
 """Frames paced to a steady rate where SDL's flip does not wait for the display."""
-import os
 import signal
 import time
 import unittest

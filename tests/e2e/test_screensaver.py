@@ -3,10 +3,9 @@ import os
 import shutil
 import signal
 import tempfile
-import time
 import unittest
 
-from harness import BIN, WRAPPER, Picture, XTestCase, make_window
+from harness import BIN, WRAPPER, XTestCase, make_window
 
 
 class ScreensaverTest(XTestCase):
@@ -26,16 +25,14 @@ class ScreensaverTest(XTestCase):
         program = self.start(command=[WRAPPER], env={
             "XSCREENSAVER_WINDOW": hex(window.id), "HOME": home, "PATH": path,
             "XDG_CONFIG_HOME": ""})
-        time.sleep(4.0)
+        # The floor of a 200-row picture is row 194: the heap rests on row 193.
+        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=193, bottom=194) != [])
         self.assertTrue(program.running(), program.stdout() + program.stderr())
-
-        picture = Picture(self.xvfb.screenshot(window.id))
         self.assertEqual((picture.width, picture.height), (300, 200))
         lit = picture.lit()
         rows = {y for _, y in lit}
         columns = {x for x, _ in lit}
-        # The floor of a 200-row picture is row 194: the heap rests on row 193,
-        # and nothing is drawn from the floor down.
+        # Nothing is drawn from the floor down.
         self.assertIn(193, rows)
         self.assertEqual([y for y in rows if y >= 194], [])
         # Rain across the whole width, up to the right border at column 294.

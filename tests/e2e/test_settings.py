@@ -113,12 +113,9 @@ class ScreenSizeTest(XTestCase):
                               if "Override Redirect State: yes" in
                               self.xvfb.run(["xwininfo", "-id", wid]).stdout]
                 self.assertEqual(bool(overriding), full)
-                deadline = time.monotonic() + 20
-                lit = []
-                while len(lit) < 200 and time.monotonic() < deadline:
-                    time.sleep(0.5)
-                    picture = Picture(self.xvfb.screenshot("root" if full else program.window))
-                    lit = picture.lit()
+                picture = self.xvfb.wait_for_picture("root" if full else program.window,
+                                                     lambda p: len(p.lit()) >= 200, every=0.5)
+                lit = picture.lit()
                 self.assertEqual((picture.width, picture.height), size)
                 self.assertGreaterEqual(len(lit), 200, "no heap formed")
                 # The heap rests on the floor of this picture, row height - 7,

@@ -48,14 +48,10 @@ class PreviewTest(XTestCase):
 
     def test_heap_rests_on_the_floor_of_the_preview(self):
         window, program = self.run_wrapper(200, 150)
-        rows = set()
-        deadline = time.time() + 20  # a sanitizer build is slow to rain
-        while 143 not in rows and time.time() < deadline:
-            time.sleep(1.0)
-            self.assertTrue(program.running(), program.stdout() + program.stderr())
-            picture = Picture(self.xvfb.screenshot(window.id))
-            self.assertEqual((picture.width, picture.height), (200, 150))
-            rows = {y for _, y in picture.lit()}
+        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        self.assertEqual((picture.width, picture.height), (200, 150))
+        rows = {y for _, y in picture.lit()}
         # A 150-row picture has its floor on row 144: the heap rests on 143.
         self.assertIn(143, rows)
         self.assertEqual(sorted(y for y in rows if y >= 144), [])
@@ -201,11 +197,8 @@ class DaemonTest(unittest.TestCase):
         self.addCleanup(self.stop_daemon)
         self.assertEqual(self.command("-activate").returncode, 0)
         floor = self.HEIGHT - 6
-        rows = set()
-        deadline = time.time() + 20
-        while floor - 1 not in rows and time.time() < deadline:
-            time.sleep(1.0)
-            rows = {y for _, y in Picture(self.xvfb.screenshot()).lit()}
+        picture = self.xvfb.wait_for_picture("root", lambda p: p.lit(top=floor - 1, bottom=floor) != [])
+        rows = {y for _, y in picture.lit()}
         self.assertTrue(self.our_nimbrels(), "no nimbrel runs: " + self.daemon_log())
         self.assertIn(floor - 1, rows, "no heap on the floor: " + self.daemon_log())
         self.assertEqual(sorted(y for y in rows if y >= floor), [])
