@@ -93,8 +93,8 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
 {
     std::printf("# whole frames, picture %s, %dx%d, dropRate %d, dropSpeed %d, tailLength %d, showDrops %d\n",
                 kept ? "kept" : "cleared", o.width, o.height, o.rate, o.speed, o.tail, o.show ? 1 : 0);
-    std::printf("%10s %12s %12s %8s %10s %10s\n", "steps", "frame_us", "bare_us", "ratio", "landed",
-                "rss_MiB");
+    std::printf("%10s %12s %12s %8s %10s %10s %10s\n", "steps", "frame_us", "bare_us", "ratio",
+                "falling", "landed", "rss_MiB");
     SDL_Surface* screen = SDL_GetVideoSurface();
     std::vector<double> frame, bare;
     for (long n = 1; n <= o.steps; ++n) {
@@ -114,8 +114,9 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         }
         if (n % o.window == 0) {
             const double f = median(frame), b = median(bare);
-            std::printf("%10ld %12.2f %12.2f %8.2f %10lld %10.2f\n", n, f, b, f / b,
-                        static_cast<long long>(sim.getLandedPixels()), residentMiB());
+            std::printf("%10ld %12.2f %12.2f %8.2f %10zu %10lld %10.2f\n", n, f, b, f / b,
+                        sim.getDrops().size(), static_cast<long long>(sim.getLandedPixels()),
+                        residentMiB());
             std::fflush(stdout);
             frame.clear();
             bare.clear();
