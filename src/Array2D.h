@@ -44,6 +44,9 @@ public:
         return data + static_cast<std::size_t>(x) * sizeY;
     }
 
+    int32_t getSizeX() const { return sizeX; }
+    int32_t getSizeY() const { return sizeY; }
+
 private:
     T* data;
     int32_t sizeY;

@@ -47,8 +47,8 @@ void RainSimulation::runNextStep()
     // pixels back to the layer, and draw only what changes. When they cover
     // much of the picture, clearing it and drawing it whole is cheaper.
     const bool kept = surface.keepsPicture();
-    const bool whole = !kept
-        || dropPixels.size() > static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
+    const size_t wholeAbove = static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
+    const bool whole = !kept || dropPixels.size() > wholeAbove;
     if (kept && whole)
         surface.clear();
     surface.lock();
@@ -57,6 +57,7 @@ void RainSimulation::runNextStep()
     dropPixels.clear();
     auto it = drops.begin();
     while (it != drops.end()) {
+        prefetchAhead(it);
         it->move();
 
         // A drop that follows a removed one is not moved in this step; after a
@@ -76,7 +77,9 @@ void RainSimulation::runNextStep()
 
         if (showDrops) {
             it->draw();
-            if (kept)
+            // Once a whole drawing has passed the mark, the next step draws
+            // whole too and needs no list.
+            if (kept && (!whole || dropPixels.size() <= wholeAbove))
                 remember(*it);
         }
         ++it;
@@ -118,6 +121,27 @@ void RainSimulation::createDrops()
                                  Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
                                  color, tailLength, surface));
     }
+}
+
+void RainSimulation::prefetchAhead(std::list<Raindrop>::iterator it)
+{
+    // Each step touches every falling drop, and their list nodes, tails and
+    // landing cells lie scattered over memory. Ask for the next drop's tail
+    // and cell (its node was asked for one drop earlier) and for the node
+    // after it, so that the memory is on its way while this drop is worked on.
+    if (++it == drops.end())
+        return;
+    const char* tail = reinterpret_cast<const char*>(it->tail.data());
+    const std::size_t bytes = it->tail.size() * sizeof(Raindrop::RainTail);
+    for (std::size_t line = 0; line < bytes; line += 64)
+        __builtin_prefetch(tail + line, 1);
+    // The cell its landing test will read: two moves on.
+    const Vector2D next = it->position + it->velocity + it->velocity;
+    const int x = pixelX(next), y = pixelY(next);
+    if (x >= 0 && x < freeCells.getSizeX() && y >= 0 && y < freeCells.getSizeY())
+        __builtin_prefetch(&freeCells[x][y]);
+    if (++it != drops.end())
+        __builtin_prefetch(&*it, 1);
 }
 
 void RainSimulation::remember(const Raindrop& drop)

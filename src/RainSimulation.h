@@ -61,6 +61,8 @@ private:
     // the last step, which this step must give back to the layer.
     std::vector<LandedLayer::Pixel> dropPixels;
 
+    void prefetchAhead(std::list<Raindrop>::iterator it);
+
 public:
     bool showDrops;
 };

@@ -1,5 +1,6 @@
 #include "Raindrop.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -47,6 +48,12 @@ void Raindrop::addTail()
         // length of 0 still leaves the one new segment.
         if (tail.size() >= static_cast<std::size_t>(tailLength))
             tail.pop_back();
+    }
+    if (tail.capacity() == 0) {
+        // Room for the whole tail at once: its length, but no more than the
+        // 17 segments a channel of 255 lives for, since fading cuts it there.
+        const std::size_t most = tailLength <= 0 ? (tailLength == 0 ? 1 : 17) : std::min(tailLength, 17);
+        tail.reserve(most);
     }
     tail.insert(tail.begin(), RainTail{position, color});
 }
