@@ -158,7 +158,10 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
         damage->markRow(x, y, count);
     // The usual X11 format is 0x00RRGGBB already: copy the row as it is.
     if (directRgb) {
-        std::memcpy(p, rgb, static_cast<size_t>(count) * 4);
+        if (count == 1) // the landed layer's single pixels: no library call
+            *reinterpret_cast<Uint32*>(p) = *rgb;
+        else
+            std::memcpy(p, rgb, static_cast<size_t>(count) * 4);
         return;
     }
     for (int i = 0; i < count; ++i, p += bpp) {
