@@ -28,8 +28,7 @@ void LandedLayer::cover(int x, int y, const Surface::Color& color)
     ++covered;
     fresh.push_back(Pixel{x, y});
     // Only the low 8 bits of a channel reach the screen.
-    rgb[at] = (static_cast<uint32_t>(color.red & 0xFF) << 16)
-        | (static_cast<uint32_t>(color.green & 0xFF) << 8) | static_cast<uint32_t>(color.blue & 0xFF);
+    rgb[at] = Surface::packRgb(color);
 
     // Join x to the runs of its row; pixels are only ever added.
     std::vector<Run>& row = runs[static_cast<size_t>(y)];
@@ -62,7 +61,7 @@ void LandedLayer::draw(Surface& surface)
 void LandedLayer::drawFresh(Surface& surface)
 {
     for (const Pixel& p : fresh)
-        surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);
+        show(surface, p);
     fresh.clear();
 }
 
@@ -70,14 +69,17 @@ void LandedLayer::restore(Surface& surface, const std::vector<Pixel>& pixels)
 {
     // Black where uncovered: rgb holds 0 there.
     for (const Pixel& p : pixels)
-        surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);
+        show(surface, p);
 }
 
 void LandedLayer::drawOver(Surface& surface, const std::vector<Pixel>& pixels)
 {
-    for (const Pixel& p : pixels) {
-        const size_t at = static_cast<size_t>(p.y) * width + p.x;
-        if (isCovered[at])
-            surface.putPixelRow(p.x, p.y, &rgb[at], 1);
-    }
+    for (const Pixel& p : pixels)
+        if (isCovered[static_cast<size_t>(p.y) * width + p.x])
+            show(surface, p);
+}
+
+void LandedLayer::show(Surface& surface, const Pixel& p)
+{
+    surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);
 }

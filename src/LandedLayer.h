@@ -42,6 +42,8 @@ private:
     };
 
     void cover(int x, int y, const Surface::Color& color);
+    // Draws the layer's own colour of one pixel, black where uncovered.
+    void show(Surface& surface, const Pixel& p);
 
     int width;
     int height;

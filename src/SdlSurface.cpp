@@ -142,8 +142,7 @@ void SdlSurface::putPixel(int x, int y, Color color)
         damage->mark(x, y);
     if (directRgb) {
         // The value SDL_MapRGB would give, without the call: the hot path.
-        *reinterpret_cast<Uint32*>(p) = (static_cast<Uint32>(color.red & 0xFF) << 16)
-            | (static_cast<Uint32>(color.green & 0xFF) << 8) | static_cast<Uint32>(color.blue & 0xFF);
+        *reinterpret_cast<Uint32*>(p) = packRgb(color);
         return;
     }
     storePixel(p, bpp, mapColor(screen->format, color));
@@ -164,11 +163,8 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
             std::memcpy(p, rgb, static_cast<size_t>(count) * 4);
         return;
     }
-    for (int i = 0; i < count; ++i, p += bpp) {
-        const Surface::Color c{static_cast<int32_t>(rgb[i] >> 16), static_cast<int32_t>(rgb[i] >> 8),
-                               static_cast<int32_t>(rgb[i])};
-        storePixel(p, bpp, mapColor(f, c));
-    }
+    for (int i = 0; i < count; ++i, p += bpp)
+        storePixel(p, bpp, mapColor(f, unpackRgb(rgb[i])));
 }
 
 void SdlSurface::drawLine(int, int, int, int, Color&)

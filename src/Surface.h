@@ -15,6 +15,19 @@ public:
         int32_t blue;
     };
 
+    // A colour as 0x00RRGGBB: the low 8 bits of each channel, as a surface
+    // maps them, and back.
+    static uint32_t packRgb(const Color& c)
+    {
+        return (static_cast<uint32_t>(c.red & 0xFF) << 16) | (static_cast<uint32_t>(c.green & 0xFF) << 8)
+            | static_cast<uint32_t>(c.blue & 0xFF);
+    }
+    static Color unpackRgb(uint32_t v)
+    {
+        return Color{static_cast<int32_t>((v >> 16) & 0xFF), static_cast<int32_t>((v >> 8) & 0xFF),
+                     static_cast<int32_t>(v & 0xFF)};
+    }
+
     virtual void update() = 0;
     virtual void clear() = 0;
     virtual int getHeight() = 0;
@@ -34,12 +47,8 @@ public:
     // faster copy, and must draw the same picture.
     virtual void putPixelRow(int x, int y, const uint32_t* rgb, int count)
     {
-        for (int i = 0; i < count; ++i) {
-            const uint32_t v = rgb[i];
-            putPixel(x + i, y,
-                     Color{static_cast<int32_t>((v >> 16) & 0xFF),
-                           static_cast<int32_t>((v >> 8) & 0xFF), static_cast<int32_t>(v & 0xFF)});
-        }
+        for (int i = 0; i < count; ++i)
+            putPixel(x + i, y, unpackRgb(rgb[i]));
     }
 
     // Whether the picture stays on the surface from one frame to the next.

@@ -2,17 +2,6 @@
 
 #include <cstdio>
 
-namespace {
-
-uint32_t pack(const Surface::Color& c)
-{
-    // Low 8 bits of each channel, as a real surface maps them.
-    return (static_cast<uint32_t>(c.red & 0xFF) << 16) | (static_cast<uint32_t>(c.green & 0xFF) << 8)
-        | static_cast<uint32_t>(c.blue & 0xFF);
-}
-
-} // namespace
-
 RecordingSurface::RecordingSurface(int width, int height)
     : width(width), height(height), picture(static_cast<size_t>(width) * height, 0)
 {
@@ -59,7 +48,7 @@ void RecordingSurface::putPixel(int x, int y, Color color)
     }
     if (keepLog)
         log.push_back(Put{x, y, color});
-    picture[static_cast<size_t>(y) * width + x] = pack(color);
+    picture[static_cast<size_t>(y) * width + x] = packRgb(color);
 }
 
 void RecordingSurface::drawLine(int, int, int, int, Color&)
