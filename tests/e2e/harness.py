@@ -61,12 +61,19 @@ class Xvfb:
                        env=self.env(), check=True)
 
     def close(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        end(self.proc, 5)
+
+
+def end(proc, grace):
+    """Asks a process to end, and kills it if it has not within grace seconds."""
+    if proc.poll() is not None:
+        return
+    proc.terminate()
+    try:
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
 
 
 def parse_ppm(data):

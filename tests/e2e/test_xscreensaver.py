@@ -8,7 +8,7 @@ import tempfile
 import time
 import unittest
 
-from harness import BIN, WRAPPER, Picture, Xvfb, XTestCase, make_window
+from harness import BIN, WRAPPER, Picture, Xvfb, XTestCase, end, make_window
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -152,13 +152,7 @@ class DaemonTest(unittest.TestCase):
     def stop_daemon(cls):
         if cls.daemon is None:
             return
-        if cls.daemon.poll() is None:
-            cls.daemon.terminate()
-            try:
-                cls.daemon.wait(10)
-            except subprocess.TimeoutExpired:
-                cls.daemon.kill()
-                cls.daemon.wait()
+        end(cls.daemon, 10)
         cls.daemon = None
         cls.log.close()
 
