@@ -4,7 +4,8 @@
 
 LandedLayer::LandedLayer(int width, int height)
     : width(width), height(height), rgb(static_cast<size_t>(width) * height, 0),
-      isCovered(static_cast<size_t>(width) * height, 0), runs(static_cast<size_t>(height))
+      isCovered(static_cast<size_t>(width) * height, 0), runs(static_cast<size_t>(height)),
+      top(static_cast<size_t>(width), height)
 {
 }
 
@@ -25,6 +26,7 @@ void LandedLayer::cover(int x, int y, const Surface::Color& color)
     if (isCovered[at])
         return;
     isCovered[at] = 1;
+    top[static_cast<size_t>(x)] = std::min(top[static_cast<size_t>(x)], y);
     ++covered;
     fresh.push_back(Pixel{x, y});
     // Only the low 8 bits of a channel reach the screen.
@@ -67,15 +69,22 @@ void LandedLayer::drawFresh(Surface& surface)
 
 void LandedLayer::restore(Surface& surface, const std::vector<Pixel>& pixels)
 {
-    // Black where uncovered: rgb holds 0 there.
-    for (const Pixel& p : pixels)
-        show(surface, p);
+    // Black where uncovered: rgb holds 0 there. Above a column's heap that
+    // is known without reading the layer, which a large picture keeps far
+    // out of the cache.
+    static const uint32_t black = 0;
+    for (const Pixel& p : pixels) {
+        if (p.y < top[static_cast<size_t>(p.x)])
+            surface.putPixelRow(p.x, p.y, &black, 1);
+        else
+            show(surface, p);
+    }
 }
 
 void LandedLayer::drawOver(Surface& surface, const std::vector<Pixel>& pixels)
 {
     for (const Pixel& p : pixels)
-        if (isCovered[static_cast<size_t>(p.y) * width + p.x])
+        if (p.y >= top[static_cast<size_t>(p.x)] && isCovered[static_cast<size_t>(p.y) * width + p.x])
             show(surface, p);
 }
 

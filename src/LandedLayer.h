@@ -51,6 +51,7 @@ private:
     std::vector<uint8_t> isCovered;
     std::vector<std::vector<Run>> runs; // per row, sorted and apart
     std::vector<Pixel> fresh;           // covered since the last drawing
+    std::vector<int> top;               // per column, the highest covered row; height if none
     int64_t covered = 0;
 };
 
