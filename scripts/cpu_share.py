@@ -30,13 +30,6 @@ HEADER = ("| window | settings | nimbrel % | X server % | together % | frames pe
           "|---|---|---|---|---|---|")
 
 
-def process_cpu_seconds(pid):
-    """User plus system time of a process so far."""
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
 def flipcount_for(binary):
     if os.environ.get("NIMBREL_FLIPCOUNT"):
         return os.environ["NIMBREL_FLIPCOUNT"]
@@ -59,11 +52,11 @@ def measure_once(binary, width, height, settings, seconds, settle):
                                    % (program.proc.returncode, program.stdout()))
             # Read both close together so that they cover the same span.
             start = time.monotonic()
-            start_prog = process_cpu_seconds(program.proc.pid)
-            start_x = process_cpu_seconds(xvfb.proc.pid)
+            start_prog = harness.cpu_seconds(program.proc.pid)
+            start_x = harness.cpu_seconds(xvfb.proc.pid)
             time.sleep(seconds)
-            end_prog = process_cpu_seconds(program.proc.pid)
-            end_x = process_cpu_seconds(xvfb.proc.pid)
+            end_prog = harness.cpu_seconds(program.proc.pid)
+            end_x = harness.cpu_seconds(xvfb.proc.pid)
             wall = time.monotonic() - start
             program.click()
             status = program.wait(10)

@@ -152,9 +152,7 @@ class Program:
 
     def cpu_seconds(self):
         """User plus system time the running program has used so far."""
-        with open("/proc/%d/stat" % self.proc.pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+        return cpu_seconds(self.proc.pid)
 
     def find_window(self, timeout=15):
         """The top-level window of the program (the one a window manager talks to)."""
@@ -235,6 +233,13 @@ class Program:
         self.out.close()
         self.err.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def cpu_seconds(pid):
+    """User plus system time a running process has used so far."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def sanitized():
