@@ -49,6 +49,8 @@ bool isRgb32(const SDL_PixelFormat* f)
 
 } // namespace
 
+const std::vector<Damage::Rect> SdlSurface::none;
+
 unsigned int SdlSurface::modeFlags(bool fullscreen)
 {
     Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
@@ -91,16 +93,16 @@ void SdlSurface::update()
         SDL_Flip(screen);
         return;
     }
-    shown = damage->take();
-    std::vector<SDL_Rect> rects(shown.size());
-    for (size_t i = 0; i < shown.size(); ++i) {
-        rects[i].x = static_cast<Sint16>(shown[i].x);
-        rects[i].y = static_cast<Sint16>(shown[i].y);
-        rects[i].w = static_cast<Uint16>(shown[i].w);
-        rects[i].h = static_cast<Uint16>(shown[i].h);
+    shown = &damage->take();
+    // Kept from frame to frame, so that a frame allocates nothing.
+    sdlRects.resize(shown->size());
+    for (size_t i = 0; i < shown->size(); ++i) {
+        const Damage::Rect& r = (*shown)[i];
+        sdlRects[i] = SDL_Rect{static_cast<Sint16>(r.x), static_cast<Sint16>(r.y), static_cast<Uint16>(r.w),
+                               static_cast<Uint16>(r.h)};
     }
     // Called with no rectangle too: a frame in which nothing changed is still a frame.
-    SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
+    SDL_UpdateRects(screen, static_cast<int>(sdlRects.size()), sdlRects.data());
 }
 
 void SdlSurface::clear()

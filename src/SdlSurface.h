@@ -8,6 +8,7 @@
 #include <vector>
 
 struct SDL_Surface;
+struct SDL_Rect;
 
 // The window, or the full screen, through SDL 1.2; draws straight into the
 // video surface that SDL returns.
@@ -43,7 +44,7 @@ public:
     // picture larger than SDL's 16-bit rectangles can name.
     bool keepPictureBetweenFrames();
     // What the last update() handed to the display, when the picture is kept.
-    const std::vector<Damage::Rect>& shownRects() const { return shown; }
+    const std::vector<Damage::Rect>& shownRects() const { return *shown; }
 
     // The flags that the constructor asks SDL for.
     static unsigned int modeFlags(bool fullscreen);
@@ -52,7 +53,9 @@ private:
     SDL_Surface* screen;
     bool directRgb; // pixel values are 0x00RRGGBB: no mapping needed
     std::unique_ptr<Damage> damage; // set while the picture is kept
-    std::vector<Damage::Rect> shown;
+    const std::vector<Damage::Rect>* shown = &none; // damage's, after the first update
+    std::vector<SDL_Rect> sdlRects;
+    static const std::vector<Damage::Rect> none;
 };
 
 #endif
