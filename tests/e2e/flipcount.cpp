@@ -1,6 +1,7 @@
 // Preloaded into the real program by the whole-program tests: counts the
-// frames it shows by wrapping SDL_Flip and SDL_UpdateRects (a kept picture), and writes the count with the times
-// of the first and last frame to $NIMBREL_FLIPS when the process exits.
+// frames it shows by wrapping SDL_Flip and SDL_UpdateRects (a kept picture),
+// and writes the count with the times of the first and last frame to
+// $NIMBREL_FLIPS when the process exits.
 #include <dlfcn.h>
 
 #include <cstdio>
