@@ -1,31 +1,64 @@
 #include "Damage.h"
 
 #include <algorithm>
-#include <cstring>
 
 Damage::Damage(int width, int height)
-    : width(width), height(height), columns((width + TILE - 1) >> TILE_SHIFT),
-      rows((height + TILE - 1) >> TILE_SHIFT), tiles(static_cast<size_t>(columns) * rows, 0),
-      firstRow(rows), lastRow(-1)
+    : width(width), height(height), columns((width + TILE_W - 1) >> TILE_X_SHIFT),
+      rows((height + TILE_H - 1) >> TILE_Y_SHIFT), words((columns + 63) >> 6),
+      bits(static_cast<size_t>(words) * rows, 0), firstRow(rows), lastRow(-1)
 {
+}
+
+void Damage::markColumns(uint64_t* line, int first, int last)
+{
+    // Whole words between the first and the last column's, partial ones at
+    // the ends; no bit beyond the last column is ever set.
+    for (int w = first >> 6; w <= last >> 6; ++w) {
+        uint64_t word = ~uint64_t{0};
+        if (w == first >> 6)
+            word &= ~uint64_t{0} << (first & 63);
+        if (w == last >> 6)
+            word &= ~uint64_t{0} >> (63 - (last & 63));
+        line[w] |= word;
+    }
 }
 
 void Damage::markRow(int x, int y, int count)
 {
     if (count <= 0)
         return;
-    const int row = y >> TILE_SHIFT;
-    uint8_t* line = tiles.data() + static_cast<size_t>(row) * columns;
-    std::fill(line + (x >> TILE_SHIFT), line + ((x + count - 1) >> TILE_SHIFT) + 1, 1);
+    const int row = y >> TILE_Y_SHIFT;
+    if (count == 1) {
+        mark(x, y);
+        return;
+    }
+    markColumns(bits.data() + static_cast<size_t>(row) * words, x >> TILE_X_SHIFT,
+                (x + count - 1) >> TILE_X_SHIFT);
     firstRow = std::min(firstRow, row);
     lastRow = std::max(lastRow, row);
 }
 
 void Damage::markAll()
 {
-    std::fill(tiles.begin(), tiles.end(), 1);
+    for (int row = 0; row < rows; ++row)
+        markColumns(bits.data() + static_cast<size_t>(row) * words, 0, columns - 1);
     firstRow = 0;
     lastRow = rows - 1;
+}
+
+int Damage::find(const uint64_t* line, int from, bool set) const
+{
+    int w = from >> 6;
+    if (w >= words)
+        return columns;
+    const uint64_t flip = set ? 0 : ~uint64_t{0};
+    uint64_t word = (line[w] ^ flip) & (~uint64_t{0} << (from & 63));
+    while (word == 0) {
+        if (++w == words)
+            return columns;
+        word = line[w] ^ flip;
+    }
+    return (w << 6) + __builtin_ctzll(word);
 }
 
 const std::vector<Damage::Rect>& Damage::take()
@@ -33,36 +66,27 @@ const std::vector<Damage::Rect>& Damage::take()
     rects.clear();
     open.clear();
     for (int row = firstRow; row <= lastRow; ++row) {
-        uint8_t* line = tiles.data() + static_cast<size_t>(row) * columns;
+        uint64_t* line = bits.data() + static_cast<size_t>(row) * words;
         next.clear();
         size_t o = 0;
-        for (int c = 0; c < columns;) {
-            if (!line[c]) {
-                // Most tiles are unmarked: pass over them eight at a time.
-                uint64_t eight;
-                while (c + 8 <= columns && (std::memcpy(&eight, line + c, 8), eight == 0))
-                    c += 8;
-                if (c < columns && !line[c])
-                    ++c;
-                continue;
-            }
-            const int begin = c;
-            while (c < columns && line[c])
-                line[c++] = 0;
+        const int top = row << TILE_Y_SHIFT;
+        const int bottom = std::min(height, top + TILE_H);
+        for (int begin = find(line, 0, true); begin < columns;) {
+            const int end = find(line, begin, false);
             // Runs are found left to right, so the open ones are sorted too.
             while (o < open.size() && open[o].begin < begin)
                 ++o;
-            const int top = row << TILE_SHIFT;
-            const int bottom = std::min(height, top + TILE);
-            if (o < open.size() && open[o].begin == begin && open[o].end == c) {
+            if (o < open.size() && open[o].begin == begin && open[o].end == end) {
                 rects[open[o].rect].h = bottom - rects[open[o].rect].y;
                 next.push_back(open[o]);
             } else {
-                const int left = begin << TILE_SHIFT;
-                rects.push_back(Rect{left, top, std::min(width, c << TILE_SHIFT) - left, bottom - top});
-                next.push_back(Open{begin, c, rects.size() - 1});
+                const int left = begin << TILE_X_SHIFT;
+                rects.push_back(Rect{left, top, std::min(width, end << TILE_X_SHIFT) - left, bottom - top});
+                next.push_back(Open{begin, end, rects.size() - 1});
             }
+            begin = find(line, end, true);
         }
+        std::fill(line, line + words, 0);
         open.swap(next);
     }
     firstRow = rows;

@@ -6,13 +6,20 @@
 #include <vector>
 
 // The parts of a kept picture that changed since they were last shown, in
-// tiles of TILE x TILE pixels. Marking a pixel costs a store, and the picture
-// is handed to the display as few rectangles: runs of marked tiles along a
-// row, each stretched down over the rows below that have the same run.
+// tiles of TILE_W x TILE_H pixels, one bit each. The picture is handed to the
+// display as few rectangles: runs of marked tiles along a row, each stretched
+// down over the rows below that have the same run.
+//
+// Tiles are 16 pixels wide, one cache line of 32-bit pixels, the unit in
+// which memory is read anyway; and 2 high, because the X server's cost
+// follows the rectangles and the rows it copies, and a falling drop's tail is a thin slanted
+// line that a taller tile would pad with rows that did not change.
 class Damage {
 public:
-    static constexpr int TILE_SHIFT = 3;
-    static constexpr int TILE = 1 << TILE_SHIFT;
+    static constexpr int TILE_X_SHIFT = 4;
+    static constexpr int TILE_Y_SHIFT = 1;
+    static constexpr int TILE_W = 1 << TILE_X_SHIFT;
+    static constexpr int TILE_H = 1 << TILE_Y_SHIFT;
 
     struct Rect {
         int x, y, w, h;
@@ -23,13 +30,15 @@ public:
     // (x, y) must lie inside the picture.
     void mark(int x, int y)
     {
-        const int row = y >> TILE_SHIFT;
-        tiles[static_cast<size_t>(row) * columns + (x >> TILE_SHIFT)] = 1;
+        const int row = y >> TILE_Y_SHIFT;
+        const int column = x >> TILE_X_SHIFT;
+        bits[static_cast<size_t>(row) * words + (column >> 6)] |= uint64_t{1} << (column & 63);
         if (row < firstRow)
             firstRow = row;
         if (row > lastRow)
             lastRow = row;
     }
+    // count pixels from (x, y) along the row, all inside the picture.
     void markRow(int x, int y, int count);
     void markAll();
 
@@ -39,9 +48,10 @@ public:
 private:
     int width;
     int height;
-    int columns;
-    int rows;
-    std::vector<uint8_t> tiles; // row by row; 1 marked
+    int columns;                // tiles across
+    int rows;                   // tiles down
+    int words;                  // 64-bit words a row of tiles takes
+    std::vector<uint64_t> bits; // row by row; bit c of word w is column 64w + c
     int firstRow;               // rows outside these hold no mark
     int lastRow;
     std::vector<Rect> rects;
@@ -52,6 +62,11 @@ private:
         std::size_t rect;
     };
     std::vector<Open> open, next;
+
+    void markColumns(uint64_t* line, int first, int last);
+    // The first column at or after from whose bit is set (or clear); columns
+    // when there is none.
+    int find(const uint64_t* line, int from, bool set) const;
 };
 
 #endif
