@@ -12,8 +12,8 @@
 //
 // Tiles are 16 pixels wide, one cache line of 32-bit pixels, the unit in
 // which memory is read anyway; and 2 high, because the X server's cost
-// follows the rectangles and the rows it copies, and a falling drop's tail is a thin slanted
-// line that a taller tile would pad with rows that did not change.
+// follows the rectangles and the rows it copies, and a falling drop's tail
+// is a thin slanted line that a taller tile pads with unchanged rows.
 class Damage {
 public:
     static constexpr int TILE_X_SHIFT = 4;
