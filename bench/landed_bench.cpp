@@ -48,6 +48,24 @@ double residentMiB()
     return 0.0;
 }
 
+// A paced program meets its data evicted by whatever ran in the 16 ms
+// between its frames: with --cold, each frame first writes over more memory
+// than the caches hold.
+class CacheEvictor {
+public:
+    explicit CacheEvictor(bool on) : buffer(on ? 64u << 20 : 0) {}
+    void now()
+    {
+        ++round;
+        for (size_t i = 0; i < buffer.size(); i += 64)
+            buffer[i] = round;
+    }
+
+private:
+    std::vector<char> buffer;
+    char round = 0;
+};
+
 struct Options {
     int width = 640, height = 480, rate = 10, speed = 50, tail = 10;
     bool show = false, literal = false, frame = false, full = false, cold = false;
@@ -104,12 +122,9 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
     // What a kept frame hands the display, summed over the window: the X
     // server's cost follows the rows it copies more than their width.
     long rects = 0, rows = 0;
-    // A paced program meets its data evicted by whatever ran in the 16 ms
-    // between its frames: --cold writes over more memory than the caches hold.
-    std::vector<char> evict(o.cold ? 64u << 20 : 0);
+    CacheEvictor evict(o.cold);
     for (long n = 1; n <= o.steps; ++n) {
-        for (size_t i = 0; i < evict.size(); i += 64)
-            evict[i] = static_cast<char>(n);
+        evict.now();
         const auto t0 = Clock::now();
         sim.runNextStep();
         surface.update();
@@ -163,12 +178,9 @@ void run(const Options& o, SdlSurface& surface, Simulation& sim)
     std::vector<double> step, bare;
     step.reserve(o.window);
     bare.reserve(o.window);
-    // A paced program meets its data evicted by whatever ran in the 16 ms
-    // between its frames: --cold writes over more memory than the caches hold.
-    std::vector<char> evict(o.cold ? 64u << 20 : 0);
+    CacheEvictor evict(o.cold);
     for (long n = 1; n <= o.steps; ++n) {
-        for (size_t i = 0; i < evict.size(); i += 64)
-            evict[i] = static_cast<char>(n);
+        evict.now();
         const auto t0 = Clock::now();
         sim.runNextStep();
         const auto t1 = Clock::now();

@@ -27,11 +27,11 @@ void Damage::markRow(int x, int y, int count)
 {
     if (count <= 0)
         return;
-    const int row = y >> TILE_Y_SHIFT;
-    if (count == 1) {
+    if (count == 1) { // the landed layer's single pixels, on every frame
         mark(x, y);
         return;
     }
+    const int row = y >> TILE_Y_SHIFT;
     markColumns(bits.data() + static_cast<size_t>(row) * words, x >> TILE_X_SHIFT,
                 (x + count - 1) >> TILE_X_SHIFT);
     firstRow = std::min(firstRow, row);
