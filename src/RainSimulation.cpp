@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -55,6 +56,9 @@ void RainSimulation::runNextStep()
     if (!whole)
         landed.restore(surface, dropPixels);
     dropPixels.clear();
+    // Removed drops are passed over; each kept one moves down to the first
+    // free place, so the order stays the creation order.
+    auto keptEnd = drops.begin();
     auto it = drops.begin();
     while (it != drops.end()) {
         prefetchAhead(it);
@@ -63,14 +67,14 @@ void RainSimulation::runNextStep()
         // A drop that follows a removed one is not moved in this step; after a
         // border removal it is border-tested, after a landing it is not.
         while (it != drops.end() && isOutOfScreen(it))
-            it = drops.erase(it);
+            ++it;
         while (it != drops.end() && isDropDead(it)) {
             it->velocity = Vector2D(0.0f, 0.0f);
             landed.add(*it);
             ++landedCount;
             // The cell where the drop rests, not the one it would have entered.
             freeCells[pixelX(it->position)][pixelY(it->position)] = 0;
-            it = drops.erase(it);
+            ++it;
         }
         if (it == drops.end())
             break;
@@ -82,8 +86,12 @@ void RainSimulation::runNextStep()
             if (kept && (!whole || dropPixels.size() <= wholeAbove))
                 remember(*it);
         }
+        if (keptEnd != it)
+            *keptEnd = std::move(*it);
+        ++keptEnd;
         ++it;
     }
+    drops.erase(keptEnd, drops.end());
     if (whole) {
         drawDeadDrops();
     } else {
@@ -123,25 +131,20 @@ void RainSimulation::createDrops()
     }
 }
 
-void RainSimulation::prefetchAhead(std::list<Raindrop>::iterator it)
+void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
 {
-    // Each step touches every falling drop, and their list nodes, tails and
-    // landing cells lie scattered over memory. Ask for the next drop's tail
-    // and cell (its node was asked for one drop earlier) and for the node
-    // after it, so that the memory is on its way while this drop is worked on.
-    if (++it == drops.end())
+    // The drops stream in order, tails inside them, but each landing cell
+    // lies anywhere in the grid: ask for the cell of a drop a few places
+    // ahead, so that it is on its way in time.
+    static const std::ptrdiff_t ahead = getenv("AHEAD") ? atoi(getenv("AHEAD")) : 4;
+    if (drops.end() - it <= ahead)
         return;
-    const char* tail = reinterpret_cast<const char*>(it->tail.data());
-    const std::size_t bytes = it->tail.size() * sizeof(Raindrop::RainTail);
-    for (std::size_t line = 0; line < bytes; line += 64)
-        __builtin_prefetch(tail + line, 1);
+    it += ahead;
     // The cell its landing test will read: two moves on.
     const Vector2D next = it->position + it->velocity + it->velocity;
     const int x = pixelX(next), y = pixelY(next);
     if (x >= 0 && x < freeCells.getSizeX() && y >= 0 && y < freeCells.getSizeY())
         __builtin_prefetch(&freeCells[x][y]);
-    if (++it != drops.end())
-        __builtin_prefetch(&*it, 1);
 }
 
 void RainSimulation::remember(const Raindrop& drop)
@@ -162,7 +165,7 @@ void RainSimulation::draw()
         surface.putPixel(pixelX(drop.position), pixelY(drop.position), drop.color);
 }
 
-bool RainSimulation::isOutOfScreen(std::list<Raindrop>::iterator& it)
+bool RainSimulation::isOutOfScreen(std::vector<Raindrop>::iterator& it)
 {
     const int px = pixelX(it->position);
     const int py = pixelY(it->position);
@@ -171,7 +174,7 @@ bool RainSimulation::isOutOfScreen(std::list<Raindrop>::iterator& it)
         || px <= border;
 }
 
-bool RainSimulation::isDropDead(std::list<Raindrop>::iterator& it)
+bool RainSimulation::isDropDead(std::vector<Raindrop>::iterator& it)
 {
     // Look one move ahead without moving the drop.
     const Vector2D next = it->position + it->velocity;

@@ -7,7 +7,6 @@
 #include "Surface.h"
 
 #include <cstdint>
-#include <list>
 #include <vector>
 
 // The whole animation: spawns batches of drops, moves them, retires those
@@ -36,10 +35,10 @@ public:
     void remember(const Raindrop& drop);
     // Only the head pixel of every falling drop.
     void draw();
-    bool isOutOfScreen(std::list<Raindrop>::iterator& it);
-    bool isDropDead(std::list<Raindrop>::iterator& it);
+    bool isOutOfScreen(std::vector<Raindrop>::iterator& it);
+    bool isDropDead(std::vector<Raindrop>::iterator& it);
 
-    const std::list<Raindrop>& getDrops() const { return drops; }
+    const std::vector<Raindrop>& getDrops() const { return drops; }
     int64_t getStepCount() const { return stepCount; }
     int64_t getLandedCount() const { return landedCount; }
     int64_t getLandedPixels() const { return landed.coveredPixels(); }
@@ -47,7 +46,9 @@ public:
     bool isCellTaken(int x, int y) { return freeCells[x][y] == 0; }
 
 private:
-    std::list<Raindrop> drops;     // falling, in creation order
+    // Falling, in creation order. Every step visits every drop, so they lie
+    // side by side in memory; a step closes the gaps its removals leave.
+    std::vector<Raindrop> drops;
     LandedLayer landed;            // the picture of every landed drop
     int64_t landedCount;
     Surface& surface;
@@ -61,7 +62,7 @@ private:
     // the last step, which this step must give back to the layer.
     std::vector<LandedLayer::Pixel> dropPixels;
 
-    void prefetchAhead(std::list<Raindrop>::iterator it);
+    void prefetchAhead(std::vector<Raindrop>::iterator it);
 
 public:
     bool showDrops;

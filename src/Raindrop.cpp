@@ -1,7 +1,7 @@
 #include "Raindrop.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -20,6 +20,7 @@ Raindrop::Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::
 }
 
 Raindrop::Raindrop(const Raindrop& other) = default;
+Raindrop::Raindrop(Raindrop&& other) noexcept = default;
 
 Raindrop& Raindrop::operator=(const Raindrop& other)
 {
@@ -29,6 +30,16 @@ Raindrop& Raindrop::operator=(const Raindrop& other)
         color = other.color;
         tail = other.tail;
     }
+    return *this;
+}
+
+Raindrop& Raindrop::operator=(Raindrop&& other) noexcept
+{
+    // Takes the tail's storage instead of copying it.
+    position = other.position;
+    velocity = other.velocity;
+    color = other.color;
+    tail = std::move(other.tail);
     return *this;
 }
 
@@ -48,12 +59,6 @@ void Raindrop::addTail()
         // length of 0 still leaves the one new segment.
         if (tail.size() >= static_cast<std::size_t>(tailLength))
             tail.pop_back();
-    }
-    if (tail.capacity() == 0) {
-        // Room for the whole tail at once: its length, but no more than the
-        // 17 segments a channel of 255 lives for, since fading cuts it there.
-        const std::size_t most = tailLength <= 0 ? (tailLength == 0 ? 1 : 17) : std::min(tailLength, 17);
-        tail.reserve(most);
     }
     tail.insert(tail.begin(), RainTail{position, color});
 }

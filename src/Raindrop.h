@@ -1,10 +1,11 @@
 #ifndef NIMBREL_RAINDROP_H
 #define NIMBREL_RAINDROP_H
 
+#include "InlineVector.h"
 #include "Surface.h"
 #include "Vector2D.h"
 
-#include <vector>
+#include <cstddef>
 
 // The pixel of a position: each coordinate truncated toward zero. Drawing,
 // the border test and the landing grid all use this one rule.
@@ -23,8 +24,10 @@ public:
     Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
              int tailLength, Surface& surface);
     Raindrop(const Raindrop& other);
-    // Keeps this drop's own surface and tail length.
+    Raindrop(Raindrop&& other) noexcept;
+    // Both keep this drop's own surface and tail length.
     Raindrop& operator=(const Raindrop& other);
+    Raindrop& operator=(Raindrop&& other) noexcept;
 
     // One step: fade the tail, lay a segment if the head reached a new pixel,
     // then advance the head.
@@ -38,9 +41,11 @@ public:
     Vector2D velocity;
     Surface::Color color;
     Surface& surface;
-    // Newest at the front. Every step fades every segment of every drop, so
-    // the segments are kept together in memory rather than in list nodes.
-    std::vector<RainTail> tail;
+    // A channel of at most 254, as drops are made, fades below one step
+    // within 16 steps, so a tail holds at most 17 segments: room for them
+    // inside the drop. Newest at the front.
+    static constexpr std::size_t TAIL_ROOM = 17;
+    InlineVector<RainTail, TAIL_ROOM> tail;
     int tailLength;
 };
 

@@ -5,17 +5,6 @@ Vector2D::Vector2D(float x, float y) : x(x), y(y) {}
 // Rounds to the nearest float above 2^24, as the conversion does.
 Vector2D::Vector2D(int x, int y) : x(static_cast<float>(x)), y(static_cast<float>(y)) {}
 
-Vector2D::Vector2D(const Vector2D& other) = default;
-
-Vector2D& Vector2D::operator=(const Vector2D& other) = default;
-
-Vector2D& Vector2D::operator+=(const Vector2D& other)
-{
-    x += other.x;
-    y += other.y;
-    return *this;
-}
-
 Vector2D& Vector2D::operator-=(const Vector2D& other)
 {
     x -= other.x;
@@ -37,11 +26,4 @@ Vector2D& Vector2D::operator*=(int n)
     x = static_cast<float>(static_cast<long double>(x) * n);
     y = static_cast<float>(static_cast<long double>(y) * n);
     return *this;
-}
-
-Vector2D operator+(const Vector2D& a, const Vector2D& b)
-{
-    Vector2D sum(a);
-    sum += b;
-    return sum;
 }

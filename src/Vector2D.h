@@ -9,15 +9,27 @@ public:
 
     Vector2D(float x, float y);
     Vector2D(int x, int y);
-    Vector2D(const Vector2D& other);
-    Vector2D& operator=(const Vector2D& other);
+    // Copied as the two floats: drops and their tails move as plain bytes.
+    Vector2D(const Vector2D& other) = default;
+    Vector2D& operator=(const Vector2D& other) = default;
 
-    Vector2D& operator+=(const Vector2D& other);
+    // Every drop adds its velocity each step: kept where callers inline it.
+    Vector2D& operator+=(const Vector2D& other)
+    {
+        x += other.x;
+        y += other.y;
+        return *this;
+    }
     Vector2D& operator-=(const Vector2D& other);
     Vector2D& operator*=(float f);
     Vector2D& operator*=(int n);
 };
 
-Vector2D operator+(const Vector2D& a, const Vector2D& b);
+inline Vector2D operator+(const Vector2D& a, const Vector2D& b)
+{
+    Vector2D sum(a);
+    sum += b;
+    return sum;
+}
 
 #endif
