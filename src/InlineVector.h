@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -100,7 +101,7 @@ public:
         const std::size_t i = static_cast<std::size_t>(first - p);
         const std::size_t j = static_cast<std::size_t>(last - p);
         std::memmove(static_cast<void*>(p + i), p + j, (count - j) * sizeof(T));
-        count -= j - i;
+        count -= static_cast<uint32_t>(j - i);
         return p + i;
     }
 
@@ -113,7 +114,7 @@ private:
         count = 0;
         reserve(n);
         std::memcpy(static_cast<void*>(data()), from, n * sizeof(T));
-        count = n;
+        count = static_cast<uint32_t>(n);
     }
     void take(InlineVector& other)
     {
@@ -136,7 +137,7 @@ private:
         std::memcpy(static_cast<void*>(bigger), data(), count * sizeof(T));
         release();
         heap = bigger;
-        room = n;
+        room = static_cast<uint32_t>(n);
     }
     void release()
     {
@@ -144,9 +145,9 @@ private:
         heap = nullptr;
     }
 
-    std::size_t count = 0;
-    std::size_t room = 0; // of the heap block, when there is one
     T* heap = nullptr;
+    uint32_t count = 0;
+    uint32_t room = 0; // of the heap block, when there is one
     alignas(T) unsigned char storage[N * sizeof(T)];
 };
 

@@ -14,8 +14,8 @@ bool samePixel(const Vector2D& a, const Vector2D& b)
 
 Raindrop::Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
                    int tailLength, Surface& surface)
-    : position(position), velocity(velocity), color(color), surface(surface),
-      tailLength(tailLength)
+    : position(position), velocity(velocity), color(color), tailLength(tailLength),
+      surface(surface)
 {
 }
 

@@ -40,13 +40,13 @@ public:
     Vector2D position;
     Vector2D velocity;
     Surface::Color color;
-    Surface& surface;
-    // A channel of at most 254, as drops are made, fades below one step
-    // within 16 steps, so a tail holds at most 17 segments: room for them
-    // inside the drop. Newest at the front.
-    static constexpr std::size_t TAIL_ROOM = 17;
-    InlineVector<RainTail, TAIL_ROOM> tail;
     int tailLength;
+    Surface& surface;
+    // Newest at the front. Room inside the drop for a tail of the default
+    // length, so that a drop is four cache lines; a longer one moves to the
+    // heap.
+    static constexpr std::size_t TAIL_ROOM = 10;
+    InlineVector<RainTail, TAIL_ROOM> tail;
 };
 
 #endif

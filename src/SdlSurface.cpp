@@ -67,6 +67,8 @@ SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
         std::exit(1);
     }
     directRgb = isRgb32(screen->format);
+    pixels = static_cast<unsigned char*>(screen->pixels);
+    pitch = screen->pitch;
 }
 
 bool SdlSurface::keepPictureBetweenFrames()
@@ -75,6 +77,7 @@ bool SdlSurface::keepPictureBetweenFrames()
     if (screen->w > 32767 || screen->h > 32767)
         return false;
     damage = std::make_unique<Damage>(screen->w, screen->h);
+    marks = damage.get();
     return true;
 }
 
@@ -94,6 +97,7 @@ void SdlSurface::update()
         return;
     }
     shown = &damage->take();
+    marks = damage.get();
     // Kept from frame to frame, so that a frame allocates nothing.
     sdlRects.resize(shown->size());
     for (size_t i = 0; i < shown->size(); ++i) {
@@ -110,6 +114,7 @@ void SdlSurface::clear()
     SDL_FillRect(screen, nullptr, 0);
     if (damage)
         damage->markAll();
+    marks = nullptr;
 }
 
 int SdlSurface::getHeight()
@@ -126,6 +131,9 @@ void SdlSurface::lock()
 {
     if (SDL_MUSTLOCK(screen))
         SDL_LockSurface(screen);
+    // Locking may move the pixels.
+    pixels = static_cast<unsigned char*>(screen->pixels);
+    pitch = screen->pitch;
 }
 
 void SdlSurface::unlock()
@@ -138,25 +146,24 @@ void SdlSurface::putPixel(int x, int y, Color color)
 {
     // SDL_ANYFORMAT may have given another depth than asked for, so the store
     // follows the depth the surface really has.
-    const int bpp = screen->format->BytesPerPixel;
-    Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
-    if (damage)
-        damage->mark(x, y);
+    if (marks)
+        marks->mark(x, y);
     if (directRgb) {
         // The value SDL_MapRGB would give, without the call: the hot path.
-        *reinterpret_cast<Uint32*>(p) = packRgb(color);
+        *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(y) * pitch + x * 4) = packRgb(color);
         return;
     }
-    storePixel(p, bpp, mapColor(screen->format, color));
+    const int bpp = screen->format->BytesPerPixel;
+    storePixel(pixels + static_cast<ptrdiff_t>(y) * pitch + x * bpp, bpp, mapColor(screen->format, color));
 }
 
 void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
 {
     const SDL_PixelFormat* f = screen->format;
     const int bpp = f->BytesPerPixel;
-    Uint8* p = static_cast<Uint8*>(screen->pixels) + static_cast<ptrdiff_t>(y) * screen->pitch + x * bpp;
-    if (damage)
-        damage->markRow(x, y, count);
+    Uint8* p = pixels + static_cast<ptrdiff_t>(y) * pitch + x * bpp;
+    if (marks)
+        marks->markRow(x, y, count);
     // The usual X11 format is 0x00RRGGBB already: copy the row as it is.
     if (directRgb) {
         if (count == 1) // the landed layer's single pixels: no library call

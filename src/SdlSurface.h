@@ -53,6 +53,12 @@ private:
     SDL_Surface* screen;
     bool directRgb; // pixel values are 0x00RRGGBB: no mapping needed
     std::unique_ptr<Damage> damage; // set while the picture is kept
+    // Where a pixel drawn now must be noted: damage, or none while the whole
+    // picture is noted already (kept from clear() to update()).
+    Damage* marks = nullptr;
+    // Of the locked surface, read once per lock rather than once per pixel.
+    unsigned char* pixels = nullptr;
+    int pitch = 0;
     const std::vector<Damage::Rect>* shown = &none; // damage's, after the first update
     std::vector<SDL_Rect> sdlRects;
     static const std::vector<Damage::Rect> none;
