@@ -90,7 +90,10 @@ public:
         if (count == capacity())
             grow(std::max<std::size_t>(2 * capacity(), 2 * N));
         T* p = data();
-        std::memmove(static_cast<void*>(p + i + 1), p + i, (count - i) * sizeof(T));
+        if (i == 0 && !heap) // the usual case, at the front: a shift of fixed size is a few moves
+            std::memmove(storage + sizeof(T), storage, (N - 1) * sizeof(T));
+        else
+            std::memmove(static_cast<void*>(p + i + 1), p + i, (count - i) * sizeof(T));
         p[i] = copy;
         ++count;
         return p + i;
@@ -124,8 +127,8 @@ private:
             room = other.room;
             other.heap = nullptr;
         } else {
-            // Only the elements in use: the rest of the room is garbage.
-            std::memcpy(storage, other.storage, count * sizeof(T));
+            // All the room, used or not: a copy of fixed size is a few moves.
+            std::memcpy(storage, other.storage, sizeof storage);
         }
         other.count = 0;
     }

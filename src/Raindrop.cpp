@@ -66,17 +66,15 @@ void Raindrop::addTail()
 void Raindrop::weakenTail()
 {
     const int REDUCE_STEP = 15;
-    for (auto it = tail.begin(); it != tail.end(); ++it) {
-        // A channel below one step keeps its value, so channels never go negative.
+    for (RainTail* it = tail.begin(); it != tail.end(); ++it) {
+        // A channel below one step keeps its value, so channels never go
+        // negative. Written without branches: which channels fade is random.
         Surface::Color& c = it->color;
-        if (c.red >= REDUCE_STEP)
-            c.red -= REDUCE_STEP;
-        if (c.green >= REDUCE_STEP)
-            c.green -= REDUCE_STEP;
-        if (c.blue >= REDUCE_STEP)
-            c.blue -= REDUCE_STEP;
+        c.red -= c.red >= REDUCE_STEP ? REDUCE_STEP : 0;
+        c.green -= c.green >= REDUCE_STEP ? REDUCE_STEP : 0;
+        c.blue -= c.blue >= REDUCE_STEP ? REDUCE_STEP : 0;
         // Older segments have faded at least as far, so they all go too.
-        if (c.red < REDUCE_STEP && c.green < REDUCE_STEP && c.blue < REDUCE_STEP) {
+        if ((c.red < REDUCE_STEP) & (c.green < REDUCE_STEP) & (c.blue < REDUCE_STEP)) {
             tail.erase(it, tail.end());
             return;
         }
