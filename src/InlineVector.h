@@ -103,7 +103,8 @@ public:
         T* p = data();
         const std::size_t i = static_cast<std::size_t>(first - p);
         const std::size_t j = static_cast<std::size_t>(last - p);
-        std::memmove(static_cast<void*>(p + i), p + j, (count - j) * sizeof(T));
+        if (j < count) // a cut at the end moves nothing
+            std::memmove(static_cast<void*>(p + i), p + j, (count - j) * sizeof(T));
         count -= static_cast<uint32_t>(j - i);
         return p + i;
     }

@@ -66,7 +66,7 @@ void Raindrop::addTail()
 void Raindrop::weakenTail()
 {
     const int REDUCE_STEP = 15;
-    for (RainTail* it = tail.begin(); it != tail.end(); ++it) {
+    for (RainTail *it = tail.begin(), *end = tail.end(); it != end; ++it) {
         // A channel below one step keeps its value, so channels never go
         // negative. Written without branches: which channels fade is random.
         Surface::Color& c = it->color;
@@ -75,7 +75,7 @@ void Raindrop::weakenTail()
         c.blue -= c.blue >= REDUCE_STEP ? REDUCE_STEP : 0;
         // Older segments have faded at least as far, so they all go too.
         if ((c.red < REDUCE_STEP) & (c.green < REDUCE_STEP) & (c.blue < REDUCE_STEP)) {
-            tail.erase(it, tail.end());
+            tail.erase(it, end);
             return;
         }
     }
