@@ -136,7 +136,7 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     // The drops stream in order, tails inside them, but each landing cell
     // lies anywhere in the grid: ask for the cell of a drop a few places
     // ahead, so that it is on its way in time.
-    static const std::ptrdiff_t ahead = getenv("AHEAD") ? atoi(getenv("AHEAD")) : 4;
+    const std::ptrdiff_t ahead = 4;
     if (drops.end() - it <= ahead)
         return;
     it += ahead;
