@@ -21,9 +21,6 @@ class InlineVector {
     static_assert(N > 0, "room for one element at least");
 
 public:
-    using value_type = T;
-    using iterator = T*;
-    using const_iterator = const T*;
     using reverse_iterator = std::reverse_iterator<T*>;
     using const_reverse_iterator = std::reverse_iterator<const T*>;
 
@@ -80,7 +77,6 @@ public:
             grow(n);
     }
     void clear() { count = 0; }
-    void push_back(const T& value) { insert(end(), value); }
     void pop_back() { --count; }
 
     T* insert(const T* at, const T& value)
