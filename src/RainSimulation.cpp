@@ -1,5 +1,6 @@
 #include "RainSimulation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
@@ -26,13 +27,15 @@ RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, in
     : drops(), landed(checkedSize(surface).getWidth(), surface.getHeight()), landedCount(0),
       surface(surface), dropRate(dropRate),
       dropSpeed(dropSpeed), tailLength(tailLength), stepCount(0),
-      freeCells(surface.getWidth(), surface.getHeight() + 1, 1), border(5), showDrops(showDrops)
+      freeCells(surface.getWidth(), surface.getHeight() + 1, 1),
+      topTaken(static_cast<size_t>(surface.getWidth()), surface.getHeight() + 1), border(5),
+      showDrops(showDrops)
 {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     createDrops();
     // The floor: drops land in the row above it and never enter it.
     for (int x = 0; x < surface.getWidth(); ++x)
-        freeCells[x][surface.getHeight() - border - 1] = 0;
+        take(x, surface.getHeight() - border - 1);
 }
 
 RainSimulation::~RainSimulation() = default;
@@ -73,7 +76,7 @@ void RainSimulation::runNextStep()
             landed.add(*it);
             ++landedCount;
             // The cell where the drop rests, not the one it would have entered.
-            freeCells[pixelX(it->position)][pixelY(it->position)] = 0;
+            take(pixelX(it->position), pixelY(it->position));
             ++it;
         }
         if (it == drops.end())
@@ -143,7 +146,7 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     // The cell its landing test will read: two moves on.
     const Vector2D next = it->position + it->velocity + it->velocity;
     const int x = pixelX(next), y = pixelY(next);
-    if (x >= 0 && x < freeCells.getSizeX() && y >= 0 && y < freeCells.getSizeY())
+    if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
         __builtin_prefetch(&freeCells[x][y]);
 }
 
@@ -178,5 +181,13 @@ bool RainSimulation::isDropDead(std::vector<Raindrop>::iterator& it)
 {
     // Look one move ahead without moving the drop.
     const Vector2D next = it->position + it->velocity;
-    return freeCells[pixelX(next)][pixelY(next)] == 0;
+    const int x = pixelX(next), y = pixelY(next);
+    const int32_t* column = freeCells[x]; // checks x
+    return y >= topTaken[static_cast<size_t>(x)] && column[y] == 0;
+}
+
+void RainSimulation::take(int x, int y)
+{
+    freeCells[x][y] = 0;
+    topTaken[static_cast<size_t>(x)] = std::min(topTaken[static_cast<size_t>(x)], y);
 }

@@ -57,12 +57,17 @@ private:
     int32_t tailLength;
     int64_t stepCount;
     Array2D<int32_t> freeCells;    // 1 free, 0 taken; one row more than the picture
+    // The topmost taken cell of each column. Every cell above it is free, so
+    // the landing test of a drop above the heap needs no look at the grid,
+    // which on a large picture lies far out of the cache.
+    std::vector<int32_t> topTaken;
     int32_t border;
     // Where the picture is kept: the pixels falling drops were drawn on in
     // the last step, which this step must give back to the layer.
     std::vector<LandedLayer::Pixel> dropPixels;
 
     void prefetchAhead(std::vector<Raindrop>::iterator it);
+    void take(int x, int y);
 
 public:
     bool showDrops;
