@@ -61,6 +61,14 @@ int Damage::find(const uint64_t* line, int from, bool set) const
     return (w << 6) + __builtin_ctzll(word);
 }
 
+void Damage::stretch(const Open& span, int row)
+{
+    Rect& r = rects[span.rect];
+    r.x = span.begin << TILE_X_SHIFT;
+    r.w = std::min(width, span.end << TILE_X_SHIFT) - r.x;
+    r.h = std::min(height, (row + 1) << TILE_Y_SHIFT) - r.y;
+}
+
 const std::vector<Damage::Rect>& Damage::take()
 {
     rects.clear();
@@ -73,12 +81,37 @@ const std::vector<Damage::Rect>& Damage::take()
         const int bottom = std::min(height, top + TILE_H);
         for (int begin = find(line, 0, true); begin < columns;) {
             const int end = find(line, begin, false);
-            // Runs are found left to right, so the open ones are sorted too.
-            while (o < open.size() && open[o].begin < begin)
+            // Open rectangles are sorted by their first column; those that
+            // end left of this run, not touching it, end left of later runs.
+            while (o < open.size() && open[o].end < begin)
                 ++o;
-            if (o < open.size() && open[o].begin == begin && open[o].end == end) {
-                rects[open[o].rect].h = bottom - rects[open[o].rect].y;
-                next.push_back(open[o]);
+            // The first open rectangle that this run touches, even only at a
+            // corner, takes it: the same run, or a union of at most JOIN_W
+            // tiles, so that a slanted tail is one rectangle.
+            Open* into = nullptr;
+            for (size_t k = o; k < open.size() && open[k].begin <= end; ++k) {
+                const Open& c = open[k];
+                const bool same = c.begin == begin && c.end == end;
+                if (c.end >= begin && (same || std::max(c.end, end) - std::min(c.begin, begin) <= JOIN_W)) {
+                    into = &open[k];
+                    break;
+                }
+            }
+            if (into) {
+                // Its first run in this row carries it on to the next row; a
+                // later one only widens it.
+                const bool carried = rects[into->rect].y + rects[into->rect].h == bottom;
+                into->begin = std::min(into->begin, begin);
+                into->end = std::max(into->end, end);
+                stretch(*into, row);
+                if (!carried)
+                    next.push_back(*into);
+                else
+                    for (auto n = next.rbegin(); n != next.rend(); ++n)
+                        if (n->rect == into->rect) {
+                            *n = *into;
+                            break;
+                        }
             } else {
                 const int left = begin << TILE_X_SHIFT;
                 rects.push_back(Rect{left, top, std::min(width, end << TILE_X_SHIFT) - left, bottom - top});
@@ -87,6 +120,10 @@ const std::vector<Damage::Rect>& Damage::take()
             begin = find(line, end, true);
         }
         std::fill(line, line + words, 0);
+        // Widening can move a rectangle's first column left of another's.
+        const auto byBegin = [](const Open& a, const Open& b) { return a.begin < b.begin; };
+        if (!std::is_sorted(next.begin(), next.end(), byBegin))
+            std::sort(next.begin(), next.end(), byBegin);
         open.swap(next);
     }
     firstRow = rows;

@@ -8,7 +8,9 @@
 // The parts of a kept picture that changed since they were last shown, in
 // tiles of TILE_W x TILE_H pixels, one bit each. The picture is handed to the
 // display as few rectangles: runs of marked tiles along a row, each stretched
-// down over the rows below that have the same run.
+// down over the rows below that have the same run or that touch it within
+// JOIN_W tiles. Rectangles may then overlap a little; the display copies such
+// pixels twice, which costs less than a request of their own.
 //
 // Tiles are 16 pixels wide, one cache line of 32-bit pixels, the unit in
 // which memory is read anyway; and 2 high, because the X server's cost
@@ -20,6 +22,9 @@ public:
     static constexpr int TILE_Y_SHIFT = 1;
     static constexpr int TILE_W = 1 << TILE_X_SHIFT;
     static constexpr int TILE_H = 1 << TILE_Y_SHIFT;
+    // The widest union of touching runs: a slanted tail crosses tile columns
+    // as it goes down, and each rectangle costs the X server a request.
+    static constexpr int JOIN_W = 4;
 
     struct Rect {
         int x, y, w, h;
@@ -63,6 +68,8 @@ private:
     };
     std::vector<Open> open, next;
 
+    // Gives span's rectangle span's columns and stretches it down to row.
+    void stretch(const Open& span, int row);
     void markColumns(uint64_t* line, int first, int last);
     // The first column at or after from whose bit is set (or clear); columns
     // when there is none.
