@@ -61,12 +61,11 @@ int Damage::find(const uint64_t* line, int from, bool set) const
     return (w << 6) + __builtin_ctzll(word);
 }
 
-void Damage::stretch(const Open& span, int row)
+void Damage::cover(Rect& r, int begin, int end, int bottom) const
 {
-    Rect& r = rects[span.rect];
-    r.x = span.begin << TILE_X_SHIFT;
-    r.w = std::min(width, span.end << TILE_X_SHIFT) - r.x;
-    r.h = std::min(height, (row + 1) << TILE_Y_SHIFT) - r.y;
+    r.x = begin << TILE_X_SHIFT;
+    r.w = std::min(width, end << TILE_X_SHIFT) - r.x;
+    r.h = bottom - r.y;
 }
 
 const std::vector<Damage::Rect>& Damage::take()
@@ -83,47 +82,41 @@ const std::vector<Damage::Rect>& Damage::take()
             const int end = find(line, begin, false);
             // Open rectangles are sorted by their first column; those that
             // end left of this run, not touching it, end left of later runs.
-            while (o < open.size() && open[o].end < begin)
+            while (o < open.size() && endColumn(rects[open[o]]) < begin)
                 ++o;
             // The first open rectangle that this run touches, even only at a
             // corner, takes it: the same run, or a union of at most JOIN_W
             // tiles, so that a slanted tail is one rectangle.
-            Open* into = nullptr;
-            for (size_t k = o; k < open.size() && open[k].begin <= end; ++k) {
-                const Open& c = open[k];
-                const bool same = c.begin == begin && c.end == end;
-                if (c.end >= begin && (same || std::max(c.end, end) - std::min(c.begin, begin) <= JOIN_W)) {
-                    into = &open[k];
+            Rect* into = nullptr;
+            int first = 0, last = 0;
+            for (size_t k = o; k < open.size() && firstColumn(rects[open[k]]) <= end; ++k) {
+                Rect& r = rects[open[k]];
+                first = firstColumn(r);
+                last = endColumn(r);
+                const bool same = first == begin && last == end;
+                if (last >= begin && (same || std::max(last, end) - std::min(first, begin) <= JOIN_W)) {
+                    into = &r;
+                    // Its first run in this row carries it on to the next
+                    // row; a later one only widens it.
+                    if (r.y + r.h != bottom)
+                        next.push_back(open[k]);
                     break;
                 }
             }
             if (into) {
-                // Its first run in this row carries it on to the next row; a
-                // later one only widens it.
-                const bool carried = rects[into->rect].y + rects[into->rect].h == bottom;
-                into->begin = std::min(into->begin, begin);
-                into->end = std::max(into->end, end);
-                stretch(*into, row);
-                if (!carried)
-                    next.push_back(*into);
-                else
-                    for (auto n = next.rbegin(); n != next.rend(); ++n)
-                        if (n->rect == into->rect) {
-                            *n = *into;
-                            break;
-                        }
+                cover(*into, std::min(first, begin), std::max(last, end), bottom);
             } else {
-                const int left = begin << TILE_X_SHIFT;
-                rects.push_back(Rect{left, top, std::min(width, end << TILE_X_SHIFT) - left, bottom - top});
-                next.push_back(Open{begin, end, rects.size() - 1});
+                rects.push_back(Rect{0, top, 0, 0});
+                cover(rects.back(), begin, end, bottom);
+                next.push_back(rects.size() - 1);
             }
             begin = find(line, end, true);
         }
         std::fill(line, line + words, 0);
         // Widening can move a rectangle's first column left of another's.
-        const auto byBegin = [](const Open& a, const Open& b) { return a.begin < b.begin; };
-        if (!std::is_sorted(next.begin(), next.end(), byBegin))
-            std::sort(next.begin(), next.end(), byBegin);
+        const auto byFirst = [this](size_t a, size_t b) { return rects[a].x < rects[b].x; };
+        if (!std::is_sorted(next.begin(), next.end(), byFirst))
+            std::sort(next.begin(), next.end(), byFirst);
         open.swap(next);
     }
     firstRow = rows;

@@ -60,16 +60,15 @@ private:
     int firstRow;               // rows outside these hold no mark
     int lastRow;
     std::vector<Rect> rects;
-    // Rectangles still open at the row above, by index into rects; each
-    // covers one run of tiles [begin, end) in tile columns.
-    struct Open {
-        int begin, end;
-        std::size_t rect;
-    };
-    std::vector<Open> open, next;
+    // Rectangles still open at the row above, by index into rects, in the
+    // order of their first tile column.
+    std::vector<std::size_t> open, next;
 
-    // Gives span's rectangle span's columns and stretches it down to row.
-    void stretch(const Open& span, int row);
+    // The tile columns [first, end) a rectangle covers.
+    static int firstColumn(const Rect& r) { return r.x >> TILE_X_SHIFT; }
+    static int endColumn(const Rect& r) { return (r.x + r.w + TILE_W - 1) >> TILE_X_SHIFT; }
+    // Gives r the tile columns [begin, end) and stretches it down to bottom.
+    void cover(Rect& r, int begin, int end, int bottom) const;
     void markColumns(uint64_t* line, int first, int last);
     // The first column at or after from whose bit is set (or clear); columns
     // when there is none.
