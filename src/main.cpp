@@ -13,6 +13,8 @@
 #include <new>
 #include <optional>
 
+#include <unistd.h>
+
 extern "C" int SDL_main(int argc, char* argv[]);
 
 namespace {
@@ -27,16 +29,35 @@ constexpr int DEFAULT_FRAME_RATE = 60;
 // X counts a window's width and height in 16 bits.
 constexpr int MAX_SIDE = 65535;
 
-// Set by SIGTERM or SIGINT, as a screensaver ends its hacks; read by the loop.
+// Set by SIGTERM or SIGINT, as a screensaver or a shell asks nimbrel to stop;
+// read by the loop, which then ends without drawing another frame.
 volatile std::sig_atomic_t stopRequested = 0;
 
+// A screensaver sends SIGTERM once it has taken the window away, and drawing
+// into a vanished window can leave the video library stuck inside Xlib for
+// good (SDL 2's X error handler calls back into Xlib while Xlib holds its own
+// lock), so that the loop never reads the flag again. The first stop signal
+// therefore also arms this timer: a process still there when it fires leaves
+// at once, with status 0, since it was asked to stop and it stops.
+constexpr unsigned STOP_GRACE_SECONDS = 1;
+
+extern "C" void leaveNow(int)
+{
+    _exit(0);
+}
+
+// Only async-signal-safe calls here.
 extern "C" void requestStop(int)
 {
-    stopRequested = 1;
+    if (stopRequested == 0) {
+        stopRequested = 1;
+        alarm(STOP_GRACE_SECONDS);
+    }
 }
 
 void catchStopSignals()
 {
+    std::signal(SIGALRM, leaveNow);
     std::signal(SIGTERM, requestStop);
     // A shell starts background jobs with SIGINT ignored; leave it so.
     if (std::signal(SIGINT, requestStop) == SIG_IGN)
@@ -161,8 +182,9 @@ int SDL_main(int, char*[])
             }
             continue;
         }
+        // The window a signal comes from may be gone already: no more frames.
         if (stopRequested)
-            running = false;
+            break;
         if (!pacer.due()) {
             // Events that arrive meanwhile are handled before the frame.
             pacer.sleepUntilDue();
