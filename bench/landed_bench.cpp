@@ -14,7 +14,7 @@
 #include "RainSimulation.h"
 #include "SdlSurface.h"
 
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
@@ -117,7 +117,7 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
                 kept ? "kept" : "cleared", o.width, o.height, o.rate, o.speed, o.tail, o.show ? 1 : 0);
     std::printf("%10s %12s %12s %8s %10s %10s %10s %10s %8s %8s\n", "steps", "frame_us", "bare_us", "ratio",
                 "walk_us", "falling", "landed", "rss_MiB", "rects", "rows");
-    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* screen = surface.videoSurface();
     std::vector<double> frame, bare, walk;
     // What a kept frame hands the display, summed over the window: the X
     // server's cost follows the rows it copies more than their width.
@@ -140,7 +140,11 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         if (n % 50 == 0) {
             // Straight to SDL, so the kept picture's record of changes is left alone.
             const auto t2 = Clock::now();
+#if SDL_MAJOR_VERSION >= 2
+            SDL_UpdateWindowSurface(surface.videoWindow());
+#else
             SDL_Flip(screen);
+#endif
             SDL_FillRect(screen, nullptr, 0);
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t2).count());
             // The least a step can cost: visiting every falling drop once.

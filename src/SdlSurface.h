@@ -9,12 +9,16 @@
 
 struct SDL_Surface;
 struct SDL_Rect;
+struct SDL_Window;
 
-// The window, or the full screen, through SDL 1.2; draws straight into the
-// video surface that SDL returns.
+// The window, or the full screen, through SDL; draws straight into the video
+// surface that SDL returns (SDL 2: the window's surface).
 class SdlSurface : public Surface {
 public:
     // Opens the video mode; on failure prints one line and exits with status 1.
+    // A width or height of 0 takes the screen's. Where SDL_WINDOWID names a
+    // window, draws in that one. SDL 2 gives its window surface the display's
+    // own format whatever bpp asks for, as SDL 1.2 may for SDL_ANYFORMAT.
     SdlSurface(int width, int height, int bpp, bool fullscreen);
     ~SdlSurface();
 
@@ -46,22 +50,52 @@ public:
     // What the last update() handed to the display, when the picture is kept.
     const std::vector<Damage::Rect>& shownRects() const { return *shown; }
 
-    // The flags that the constructor asks SDL for.
+    // From now on each pixel of the picture is drawn as a factor x factor
+    // square, so the picture is the area's size divided by factor; the strip
+    // the division leaves at the right and bottom stays black. Before the
+    // picture is kept and before anything is drawn.
+    void setScale(int factor);
+    int getScale() const { return scale; }
+
+    // The window was uncovered: the display lost what it showed of a kept
+    // picture, so the next update() hands it the whole picture.
+    void exposed();
+
+    // The flags that the constructor asks SDL 1.2 for.
     static unsigned int modeFlags(bool fullscreen);
 
+    // SDL's own objects, for tests and benchmarks (the window: SDL 2 only).
+    SDL_Surface* videoSurface() const { return screen; }
+    SDL_Window* videoWindow() const { return window; }
+
 private:
+    // Where the picture lies on the video surface, in its pixels: all of it,
+    // or the middle of a full-screen mode larger than asked for.
+    struct Area {
+        int x, y, w, h;
+    };
+
+    SDL_Window* window = nullptr;
     SDL_Surface* screen;
+    Area area{};
+    int scale = 1;
+    int width = 0, height = 0; // the picture, in its own pixels
     bool directRgb; // pixel values are 0x00RRGGBB: no mapping needed
     std::unique_ptr<Damage> damage; // set while the picture is kept
     // Where a pixel drawn now must be noted: damage, or none while the whole
     // picture is noted already (kept from clear() to update()).
     Damage* marks = nullptr;
-    // Of the locked surface, read once per lock rather than once per pixel.
+    // The picture's first pixel on the locked surface, its pitch and the
+    // bytes a pixel takes: read once per lock rather than once per pixel.
     unsigned char* pixels = nullptr;
     int pitch = 0;
+    int bytes = 0;
     const std::vector<Damage::Rect>* shown = &none; // damage's, after the first update
     std::vector<SDL_Rect> sdlRects;
     static const std::vector<Damage::Rect> none;
+
+    void findPixels();
+    void storeSquare(int x, int y, uint32_t value);
 };
 
 #endif

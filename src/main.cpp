@@ -3,8 +3,9 @@
 #include "RainSimulation.h"
 #include "SdlSurface.h"
 
-#include <SDL/SDL.h>
+#include <SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdint>
@@ -25,6 +26,9 @@ constexpr int DEFAULT_X_RES = 640;
 constexpr int DEFAULT_Y_RES = 480;
 constexpr int DEFAULT_DROP_SPEED = 50;
 constexpr int DEFAULT_FRAME_RATE = 60;
+
+// The picture rows that make each step of the automatic scale.
+constexpr int SCALE_ROWS = 1080;
 
 // X counts a window's width and height in 16 bits.
 constexpr int MAX_SIDE = 65535;
@@ -100,6 +104,7 @@ int SDL_main(int, char*[])
     bool showDrops = false;
     config.get<bool>("showDrops", &showDrops);
     int frameRate = intSetting(config, "frameRate", DEFAULT_FRAME_RATE);
+    int scale = intSetting(config, "scale", 0);
 
     // 0 stays: SDL then takes that side from the screen.
     if (xRes < 0)
@@ -110,6 +115,8 @@ int SDL_main(int, char*[])
         dropSpeed = DEFAULT_DROP_SPEED;
     if (frameRate < 0)
         frameRate = DEFAULT_FRAME_RATE;
+    if (scale < 0)
+        scale = 0;
 
     // A side of 0 is the screen's, unknown until the mode is set: leave it
     // out here and check the granted size below.
@@ -123,15 +130,15 @@ int SDL_main(int, char*[])
     }
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
-    // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
-    if (std::getenv("SDL_WINDOWID") == nullptr)
-        SDL_WM_SetCaption("nimbrel", "nimbrel");
     SDL_ShowCursor(0);
+    // Drops a pixel wide are a haze on a large screen: from 2160 rows on,
+    // each pixel of the rain is drawn as a square of 2 or more.
+    if (tooLargeForSdl(surface.getWidth(), surface.getHeight()))
+        refuse(surface.getWidth(), surface.getHeight(), "it is too large for the video system");
+    surface.setScale(scale != 0 ? scale : std::max(1, surface.getHeight() / SCALE_ROWS));
 
     const int width = surface.getWidth();
     const int height = surface.getHeight();
-    if (tooLargeForSdl(width, height))
-        refuse(width, height, "it is too large for the video system");
     if (!RainSimulation::fitsOn(width, height)) {
         char why[80];
         std::snprintf(why, sizeof why, "it must be at least %d pixels wide and %d high",
@@ -173,7 +180,20 @@ int SDL_main(int, char*[])
             case SDL_MOUSEBUTTONUP:
                 running = false;
                 break;
+#if SDL_MAJOR_VERSION >= 2
+            case SDL_MOUSEWHEEL: // SDL 1.2 reports the wheel as buttons 4 and 5
+                running = false;
+                break;
+            case SDL_WINDOWEVENT:
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                    surface.exposed();
+                break;
+#endif
             case SDL_KEYDOWN:
+#if SDL_MAJOR_VERSION >= 2
+                if (event.key.repeat) // a key held down flips once, as in SDL 1.2
+                    break;
+#endif
                 if (event.key.keysym.sym == SDLK_d)
                     simulation.showDrops = !simulation.showDrops;
                 break;
@@ -202,9 +222,13 @@ int SDL_main(int, char*[])
     return 0;
 }
 
-// SDL 1.2 on Linux has no start-up of its own around SDL_main, so this is it.
+// SDL on Linux has no start-up of its own around SDL_main, so this is it.
 int main(int argc, char* argv[])
 {
+#if SDL_MAJOR_VERSION >= 2
+    // The program handles SIGTERM and SIGINT itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+#endif
     SDL_Init(SDL_INIT_NOPARACHUTE);
     std::atexit(SDL_Quit);
     SDL_main(argc, argv);

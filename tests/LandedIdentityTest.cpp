@@ -7,7 +7,7 @@
 #include "ScriptedRand.h"
 #include "SdlSurface.h"
 
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 
@@ -107,10 +107,10 @@ Seen onRecording(const RainRun& run, unsigned seed, bool keeps)
     return seen;
 }
 
-// The video memory of the one SDL surface, as 0x00RRGGBB.
-std::vector<uint32_t> videoPicture()
+// The video memory of an SDL surface, as 0x00RRGGBB.
+std::vector<uint32_t> videoPicture(const SdlSurface& surface)
 {
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SDL_Surface* s = surface.videoSurface();
     std::vector<uint32_t> picture(static_cast<size_t>(s->w) * s->h);
     for (int y = 0; y < s->h; ++y) {
         const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
@@ -132,7 +132,7 @@ double onKeptSdlSurface(const RainRun& run, unsigned seed)
     double area = 0;
     int frames = 0;
     auto look = [&](int step) {
-        const std::vector<uint32_t> now = videoPicture();
+        const std::vector<uint32_t> now = videoPicture(surface);
         const std::vector<Damage::Rect>& rects = surface.shownRects();
         for (size_t i = 0; i < now.size(); ++i) {
             if (now[i] == before[i])
@@ -153,7 +153,7 @@ double onKeptSdlSurface(const RainRun& run, unsigned seed)
             ++frames;
         }
     };
-    runSideBySide(run, seed, {surface, videoPicture, false, look});
+    runSideBySide(run, seed, {surface, [&] { return videoPicture(surface); }, false, look});
     return area / frames / (static_cast<double>(run.width) * run.height);
 }
 

@@ -1,6 +1,6 @@
 #include "SdlSurface.h"
 
-#include <SDL/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,10 +12,17 @@ namespace {
 constexpr int W = 16;
 constexpr int H = 8;
 
+// SDL's own surface behind the surface under test.
+SDL_Surface* video = nullptr;
+
+struct Opened : SdlSurface {
+    explicit Opened(int bpp) : SdlSurface(W, H, bpp, false) { video = videoSurface(); }
+};
+
 // The bytes of one pixel as they stand in the video memory.
 std::vector<Uint8> pixelBytes(int x, int y)
 {
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SDL_Surface* s = video;
     const int n = s->format->BytesPerPixel;
     const Uint8* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * n;
     return std::vector<Uint8>(p, p + n);
@@ -33,12 +40,12 @@ std::vector<Uint8> expectedBytes(Uint32 value, int n)
 
 Uint32 mapped(Uint8 r, Uint8 g, Uint8 b)
 {
-    return SDL_MapRGB(SDL_GetVideoSurface()->format, r, g, b);
+    return SDL_MapRGB(video->format, r, g, b);
 }
 
 void fillMemory(Uint8 byte)
 {
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SDL_Surface* s = video;
     std::memset(s->pixels, byte, static_cast<size_t>(s->pitch) * s->h);
 }
 
@@ -46,16 +53,16 @@ class SdlSurfaceDepth : public testing::TestWithParam<int> {};
 
 TEST_P(SdlSurfaceDepth, OpensTheRequestedSizeAndDepth)
 {
-    SdlSurface surface(W, H, GetParam(), false);
+    Opened surface(GetParam());
     EXPECT_EQ(surface.getWidth(), W);
     EXPECT_EQ(surface.getHeight(), H);
-    EXPECT_EQ(SDL_GetVideoSurface()->format->BitsPerPixel, GetParam());
+    EXPECT_EQ(video->format->BitsPerPixel, GetParam());
 }
 
 TEST_P(SdlSurfaceDepth, PutPixelStoresTheMappedValueAndNothingElse)
 {
-    SdlSurface surface(W, H, GetParam(), false);
-    const int n = SDL_GetVideoSurface()->format->BytesPerPixel;
+    Opened surface(GetParam());
+    const int n = video->format->BytesPerPixel;
 
     struct Case {
         int x, y;
@@ -77,7 +84,7 @@ TEST_P(SdlSurfaceDepth, PutPixelStoresTheMappedValueAndNothingElse)
 
         EXPECT_EQ(pixelBytes(c.x, c.y), expectedBytes(mapped(c.r, c.g, c.b), n));
         // Every other byte of the picture is untouched.
-        SDL_Surface* s = SDL_GetVideoSurface();
+        SDL_Surface* s = video;
         const Uint8* mem = static_cast<const Uint8*>(s->pixels);
         const int at = c.y * s->pitch + c.x * n;
         for (int i = 0; i < s->pitch * s->h; ++i) {
@@ -90,10 +97,10 @@ TEST_P(SdlSurfaceDepth, PutPixelStoresTheMappedValueAndNothingElse)
 
 TEST_P(SdlSurfaceDepth, ClearSetsEveryPixelToZero)
 {
-    SdlSurface surface(W, H, GetParam(), false);
+    Opened surface(GetParam());
     fillMemory(0xFF);
     surface.clear();
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SDL_Surface* s = video;
     const Uint8* mem = static_cast<const Uint8*>(s->pixels);
     for (int y = 0; y < H; ++y)
         for (int i = 0; i < W * s->format->BytesPerPixel; ++i)
@@ -102,8 +109,8 @@ TEST_P(SdlSurfaceDepth, ClearSetsEveryPixelToZero)
 
 TEST_P(SdlSurfaceDepth, FillRectCoversTheHalfOpenRectangle)
 {
-    SdlSurface surface(W, H, GetParam(), false);
-    const int n = SDL_GetVideoSurface()->format->BytesPerPixel;
+    Opened surface(GetParam());
+    const int n = video->format->BytesPerPixel;
     const std::vector<Uint8> black(n, 0);
     const std::vector<Uint8> red = expectedBytes(mapped(255, 0, 0), n);
 
@@ -133,7 +140,7 @@ TEST_P(SdlSurfaceDepth, FillRectCoversTheHalfOpenRectangle)
 
 TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
 {
-    SdlSurface surface(W, H, GetParam(), false);
+    Opened surface(GetParam());
     const uint32_t row[] = {0xFFFFFF, 0x000000, 0xAABBCC, 0x123456, 0xFF0000, 0x00FF00, 0x0000FF};
     const int n = 7;
 
@@ -144,7 +151,7 @@ TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
                                                   static_cast<int32_t>((row[i] >> 8) & 0xFF),
                                                   static_cast<int32_t>(row[i] & 0xFF)});
     surface.unlock();
-    SDL_Surface* s = SDL_GetVideoSurface();
+    SDL_Surface* s = video;
     const Uint8* mem = static_cast<const Uint8*>(s->pixels);
     const std::vector<Uint8> byPixel(mem, mem + s->pitch * s->h);
 
@@ -157,12 +164,16 @@ TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
     EXPECT_EQ(byRow, byPixel);
 }
 
+#if SDL_MAJOR_VERSION >= 2
+// SDL 2's window surface has the display's format, here 32 bits.
+INSTANTIATE_TEST_SUITE_P(BitsPerPixel, SdlSurfaceDepth, testing::Values(32));
+#else
 INSTANTIATE_TEST_SUITE_P(BitsPerPixel, SdlSurfaceDepth, testing::Values(8, 16, 24, 32));
 
 TEST(SdlSurface, ThreeBytePixelsAreStoredLeastSignificantByteFirst)
 {
-    SdlSurface surface(W, H, 24, false);
-    SDL_PixelFormat* f = SDL_GetVideoSurface()->format;
+    Opened surface(24);
+    SDL_PixelFormat* f = video->format;
     ASSERT_EQ(f->BytesPerPixel, 3);
     ASSERT_EQ(f->Rmask, 0xFF0000u);  // so that (AA, BB, CC) maps to 0x00AABBCC
     ASSERT_EQ(f->Bmask, 0x0000FFu);
@@ -177,10 +188,11 @@ TEST(SdlSurface, ModeFlagsAskForHardwareDoubleBufferingInAnyFormat)
     EXPECT_EQ(SdlSurface::modeFlags(false), 0x50000001u);
     EXPECT_EQ(SdlSurface::modeFlags(true), 0xD0000001u);
 }
+#endif
 
 TEST(SdlSurface, UnimplementedShapesWarnOnceAPerCall)
 {
-    SdlSurface surface(W, H, 32, false);
+    Opened surface(32);
     surface.clear();
     Surface::Color c{1, 2, 3};
     testing::internal::CaptureStderr();
