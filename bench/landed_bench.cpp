@@ -134,7 +134,7 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         frame.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         if (kept) {
             rects += static_cast<long>(surface.shownRects().size());
-            for (const Damage::Rect& r : surface.shownRects())
+            for (const SDL_Rect& r : surface.shownRects())
                 rows += r.h;
         }
         if (n % 50 == 0) {

@@ -51,8 +51,6 @@ bool isRgb32(const SDL_PixelFormat* f)
 
 } // namespace
 
-const std::vector<Damage::Rect> SdlSurface::none;
-
 unsigned int SdlSurface::modeFlags(bool fullscreen)
 {
 #if SDL_MAJOR_VERSION >= 2
@@ -112,8 +110,10 @@ SDL_Window* openWindow(int& width, int& height, bool fullscreen)
     wanted.w = width;
     wanted.h = height;
     SDL_DisplayMode mode;
-    if (SDL_GetClosestDisplayMode(0, &wanted, &mode) == nullptr)
+    if (SDL_GetClosestDisplayMode(0, &wanted, &mode) == nullptr) {
+        SDL_SetError("No display mode holds %dx%d", width, height);
         return nullptr;
+    }
     const bool desktopSize = mode.w == desktop.w && mode.h == desktop.h;
     return SDL_CreateWindow("nimbrel", 0, 0, mode.w, mode.h,
                             desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
@@ -204,12 +204,11 @@ void SdlSurface::update()
 #endif
         return;
     }
-    shown = &damage->take();
+    const std::vector<Damage::Rect>& changed = damage->take();
     marks = damage.get();
-    // Kept from frame to frame, so that a frame allocates nothing.
-    sdlRects.resize(shown->size());
-    for (size_t i = 0; i < shown->size(); ++i) {
-        const Damage::Rect& r = (*shown)[i];
+    sdlRects.resize(changed.size());
+    for (size_t i = 0; i < changed.size(); ++i) {
+        const Damage::Rect& r = changed[i];
         SDL_Rect& to = sdlRects[i];
         // Inside the video surface, so SDL 1.2's 16-bit fields hold them.
         to.x = static_cast<decltype(to.x)>(area.x + r.x * scale);

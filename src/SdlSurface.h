@@ -47,8 +47,9 @@ public:
     // mode, whose one buffer is what the display shows. Refused (false) for a
     // picture larger than SDL's 16-bit rectangles can name.
     bool keepPictureBetweenFrames();
-    // What the last update() handed to the display, when the picture is kept.
-    const std::vector<Damage::Rect>& shownRects() const { return *shown; }
+    // The rectangles of the video surface that the last update() handed to
+    // the display, when the picture is kept.
+    const std::vector<SDL_Rect>& shownRects() const { return sdlRects; }
 
     // From now on each pixel of the picture is drawn as a factor x factor
     // square, so the picture is the area's size divided by factor; the strip
@@ -90,9 +91,7 @@ private:
     unsigned char* pixels = nullptr;
     int pitch = 0;
     int bytes = 0;
-    const std::vector<Damage::Rect>* shown = &none; // damage's, after the first update
-    std::vector<SDL_Rect> sdlRects;
-    static const std::vector<Damage::Rect> none;
+    std::vector<SDL_Rect> sdlRects; // kept, so that a frame allocates nothing
 
     void findPixels();
     void storeSquare(int x, int y, uint32_t value);

@@ -135,14 +135,19 @@ int SDL_main(int, char*[])
     // each pixel of the rain is drawn as a square of 2 or more.
     if (tooLargeForSdl(surface.getWidth(), surface.getHeight()))
         refuse(surface.getWidth(), surface.getHeight(), "it is too large for the video system");
-    surface.setScale(scale != 0 ? scale : std::max(1, surface.getHeight() / SCALE_ROWS));
+    const int areaWidth = surface.getWidth();
+    const int areaHeight = surface.getHeight();
+    surface.setScale(scale != 0 ? scale : std::max(1, areaHeight / SCALE_ROWS));
 
     const int width = surface.getWidth();
     const int height = surface.getHeight();
     if (!RainSimulation::fitsOn(width, height)) {
-        char why[80];
-        std::snprintf(why, sizeof why, "it must be at least %d pixels wide and %d high",
-                      RainSimulation::MIN_WIDTH, RainSimulation::MIN_HEIGHT);
+        char why[120];
+        const int n = std::snprintf(why, sizeof why, "it must be at least %d pixels wide and %d high",
+                                    RainSimulation::MIN_WIDTH, RainSimulation::MIN_HEIGHT);
+        if (surface.getScale() != 1)
+            std::snprintf(why + n, sizeof why - n, " (%dx%d at scale %d)", areaWidth, areaHeight,
+                          surface.getScale());
         refuse(width, height, why);
     }
 

@@ -107,54 +107,86 @@ Seen onRecording(const RainRun& run, unsigned seed, bool keeps)
     return seen;
 }
 
-// The video memory of an SDL surface, as 0x00RRGGBB.
-std::vector<uint32_t> videoPicture(const SdlSurface& surface)
+// The picture an SDL surface shows at the given scale, as 0x00RRGGBB: each
+// of its pixels must be a square of scale x scale video pixels of one
+// colour, and the strip the division leaves at the right and bottom black.
+std::vector<uint32_t> videoPicture(const SdlSurface& surface, int scale)
 {
     SDL_Surface* s = surface.videoSurface();
-    std::vector<uint32_t> picture(static_cast<size_t>(s->w) * s->h);
-    for (int y = 0; y < s->h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
-        for (int x = 0; x < s->w; ++x)
-            picture[static_cast<size_t>(y) * s->w + x] = row[x] & 0xFFFFFF;
-    }
+    auto video = [s](int x, int y) {
+        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x] & 0xFFFFFF;
+    };
+    const int width = s->w / scale, height = s->h / scale;
+    std::vector<uint32_t> picture(static_cast<size_t>(width) * height);
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            const bool strip = x >= width * scale || y >= height * scale;
+            const uint32_t want = strip ? 0 : video(x / scale * scale, y / scale * scale);
+            if (video(x, y) != want) {
+                ADD_FAILURE() << "video pixel " << x << "," << y << " is " << std::hex << video(x, y)
+                              << (strip ? " in the strip" : " in a square of ") << want;
+                return {};
+            }
+            if (!strip && x % scale == 0 && y % scale == 0)
+                picture[static_cast<size_t>(y / scale) * width + x / scale] = want;
+        }
     return picture;
 }
 
-// A kept SdlSurface: every frame as the full drawing gives it, and every
-// pixel that changed since the last frame lies in a rectangle it showed.
-// Returns the share of the picture shown a frame, in the second half of the run.
-double onKeptSdlSurface(const RainRun& run, unsigned seed)
+// The rain of run on an SdlSurface whose video surface is scale times its
+// size and one more pixel each way, kept or cleared: every frame as the
+// full drawing gives it, each pixel a square; on a kept surface every video
+// pixel that changed since the last frame lies in a rectangle it handed to
+// the display. Returns the share of the picture shown a frame, in the
+// second half of the run.
+double onSdlSurface(const RainRun& run, unsigned seed, int scale = 1, bool kept = true)
 {
-    SdlSurface surface(run.width, run.height, 32, false);
-    EXPECT_TRUE(surface.keepPictureBetweenFrames());
-    surface.clear();
-    std::vector<uint32_t> before(static_cast<size_t>(run.width) * run.height, 0);
+    const int extra = scale > 1 ? 1 : 0;
+    SdlSurface surface(run.width * scale + extra, run.height * scale + extra, 32, false);
+    surface.setScale(scale);
+    EXPECT_EQ(surface.getWidth(), run.width);
+    EXPECT_EQ(surface.getHeight(), run.height);
+    SDL_Surface* s = surface.videoSurface();
+    if (kept) {
+        EXPECT_TRUE(surface.keepPictureBetweenFrames());
+    }
+    surface.clear(); // SDL 1.2 hands back the last test's memory
+    auto videoPixels = [s] {
+        const uint8_t* p = static_cast<const uint8_t*>(s->pixels);
+        std::vector<uint32_t> all;
+        for (int y = 0; y < s->h; ++y, p += s->pitch)
+            all.insert(all.end(), reinterpret_cast<const uint32_t*>(p), reinterpret_cast<const uint32_t*>(p) + s->w);
+        return all;
+    };
+    std::vector<uint32_t> before(static_cast<size_t>(s->w) * s->h, 0);
     double area = 0;
     int frames = 0;
     auto look = [&](int step) {
-        const std::vector<uint32_t> now = videoPicture(surface);
-        const std::vector<Damage::Rect>& rects = surface.shownRects();
+        if (!kept)
+            return;
+        const std::vector<uint32_t> now = videoPixels();
+        const std::vector<SDL_Rect>& rects = surface.shownRects();
         for (size_t i = 0; i < now.size(); ++i) {
             if (now[i] == before[i])
                 continue;
-            const int x = static_cast<int>(i % run.width), y = static_cast<int>(i / run.width);
+            const int x = static_cast<int>(i % s->w), y = static_cast<int>(i / s->w);
             bool inside = false;
-            for (const Damage::Rect& r : rects)
+            for (const SDL_Rect& r : rects)
                 inside = inside || (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h);
             if (!inside) {
-                ADD_FAILURE() << "step " << step << ": pixel " << x << "," << y << " changed unshown";
+                ADD_FAILURE() << "step " << step << ": video pixel " << x << "," << y << " changed unshown";
                 break;
             }
         }
         before = now;
         if (step >= run.steps / 2) {
-            for (const Damage::Rect& r : rects)
+            for (const SDL_Rect& r : rects)
                 area += static_cast<double>(r.w) * r.h;
             ++frames;
         }
     };
-    runSideBySide(run, seed, {surface, [&] { return videoPicture(surface); }, false, look});
-    return area / frames / (static_cast<double>(run.width) * run.height);
+    runSideBySide(run, seed, {surface, [&] { return videoPicture(surface, scale); }, !kept, look});
+    return kept ? area / frames / (static_cast<double>(s->w) * s->h) : 0.0;
 }
 
 bool off(int) { return false; }
@@ -200,15 +232,31 @@ TEST(KeptPicture, ShowsOnlyWhatChangedAndTheSamePicture)
     };
     for (const RainRun& run : heavy) {
         SCOPED_TRACE(testing::Message() << run.width << "x" << run.height << " dropRate " << run.dropRate);
-        onKeptSdlSurface(run, 777);
+        onSdlSurface(run, 777);
     }
     // At the defaults only a small part of the picture changes in a frame.
     for (bool show : {false, true}) {
         SCOPED_TRACE(show ? "drops shown" : "drops hidden");
         const RainRun defaults{640, 480, 10, 50, 10, 2000, show ? on : off};
-        const double share = onKeptSdlSurface(defaults, 4242);
+        const double share = onSdlSurface(defaults, 4242);
         EXPECT_LT(share, 0.05);
         std::printf("640x480, drops %s: %.4f of the picture shown a frame\n", show ? "shown" : "hidden", share);
+    }
+}
+
+TEST(KeptPicture, AtScaleTwoEachPixelIsASquareOfTheHalfSizeRain)
+{
+    // Pictures of odd sides, on video surfaces of odd sides whose last row
+    // and column the scale leaves over.
+    const RainRun runs[] = {
+        {23, 13, 15, 1, 10, 1500, [](int step) { return step % 300 < 150; }},
+        {40, 31, 20, 2, -1, 1500, on},
+    };
+    for (const RainRun& run : runs) {
+        for (bool kept : {true, false}) {
+            SCOPED_TRACE(testing::Message() << run.width << "x" << run.height << (kept ? " kept" : " cleared"));
+            onSdlSurface(run, 99, 2, kept);
+        }
     }
 }
 

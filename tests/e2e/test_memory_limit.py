@@ -15,7 +15,7 @@ class MemoryLimitTest(Outcomes):
         results = []
         for mib in (400, 300, 250, 200, 175, 150, 125):
             with self.subTest(memory_mib=mib):
-                result = self.outcome("xRes=4000\nyRes=4000\nframeRate=5\n", memory_mib=mib)
+                result = self.outcome("xRes=4000\nyRes=4000\nscale=1\nframeRate=5\n", memory_mib=mib)
                 print("%d MiB: %s" % (mib, result))
                 results.append(result)
         self.assertTrue(any("not enough memory for it" in r for r in results), results)
