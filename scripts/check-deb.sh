@@ -36,7 +36,7 @@ done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for d in libsdl1.2debian x11-utils libc6; do
+for d in libsdl2-2.0-0 x11-utils libc6; do
   grep -Eq "(^|, )$d( |,|\$)" <<<"$depends" || fail "Depends lacks $d"
 done
 

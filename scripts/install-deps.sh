@@ -5,9 +5,10 @@
 #                            xdotool, xscreensaver, dpkg-dev for the package, ...)
 set -euo pipefail
 
-pkgs=(build-essential cmake pkg-config libsdl1.2-dev)
+pkgs=(build-essential cmake pkg-config libsdl2-dev)
 if [ "${1:-}" = "--tests" ]; then
-  pkgs+=(libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
+  # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
+  pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
          dpkg-dev file xscreensaver xscreensaver-data)
 fi
 

@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds nimbrel with its tests and runs every test:
-# once in a plain build, and once more built with AddressSanitizer and
+# the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
+# sdl12-compat), the SDL 2 build (compared frame by frame with the SDL 1.2
+# build), then both again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --tests
 jobs=$(nproc)
 
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_TESTS=ON >/dev/null
-cmake --build "$root/build" -j"$jobs"
+# build DIR SDL [cmake options...]: configures and builds one build.
+build() {
+  local dir=$1 sdl=$2
+  shift 2
+  cmake -S "$root" -B "$root/$dir" -DNIMBREL_SDL="$sdl" -DNIMBREL_TESTS=ON "$@" >/dev/null
+  cmake --build "$root/$dir" -j"$jobs"
+}
+
+build build-sdl12 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd "$root/build-sdl12" && ctest --output-on-failure)
+build build 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel"
 (cd "$root/build" && ctest --output-on-failure)
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DNIMBREL_TESTS=ON -DNIMBREL_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
-  -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" >/dev/null
-cmake --build "$root/build-asan" -j"$jobs"
+asan=(-DCMAKE_BUILD_TYPE=Debug -DNIMBREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$sanitize"
+      -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize")
 # The X and SDL libraries keep memory until exit; only our own leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+build build-asan 2 "${asan[@]}"
 (cd "$root/build-asan" && ctest --output-on-failure)
+# The SDL 1.2 surface's own paths (pixel depths of 1 to 3 bytes) under the
+# sanitizers too; its whole-program runs are the plain build's above.
+build build-asan-sdl12 1.2 "${asan[@]}"
+(cd "$root/build-asan-sdl12" && ctest --output-on-failure -E '^e2e\.')
