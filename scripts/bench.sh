@@ -41,6 +41,12 @@ for size in 640x480 1920x1080 3840x2160; do
   done
 done
 
+# 3840x2160 at scale 2 against the rain at half the size, 1920x1080.
+for show in 0 1; do
+  "$bench" --frame --size 3840x2160 --scale 2 --show "$show" --steps $((100000 / scale)) --window $((10000 / scale)) \
+    | tee "$out/frames-kept-3840x2160-scale2-show$show.txt"
+done
+
 # Heavy rain, where the pass over 100,000 falling drops is most of a frame.
 "$bench" --frame --rate 200 --speed 1 --show 1 --steps $((4000 / scale)) --window $((250 / scale)) \
   | tee "$out/frames-heavy.txt"
