@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Makes the README's screenshots from the real program in Xvfb:
 docs/heap.png (the heap only, as nimbrel starts) and docs/rain.png (after D:
-the falling drops with their tails as well).
+the falling drops with their tails as well); docs/4k-scale0.png and
+docs/4k-scale1.png, the same corner of a 3840x2160 screen at the automatic
+scale (2 there) and at scale 1, at full size.
     screenshots.py   (needs a build in build/, as scripts/test.sh makes)"""
 import os
+import subprocess
 import sys
 import time
 
@@ -16,7 +19,28 @@ DOCS = os.path.join(HERE, "..", "docs")
 SETTINGS = "dropRate=30\ndropSpeed=8\nframeRate=0\n"
 
 
+def corner_of_4k(scale, path):
+    """The bottom-left 960x540 of a full 3840x2160 screen, drops shown."""
+    xvfb = Xvfb("3840x2160x24")
+    program = Program(xvfb, settings="fullscreen=1\nxRes=0\nyRes=0\nshowDrops=1\nscale=%d\n"
+                      "dropRate=60\ndropSpeed=2\nframeRate=0\n" % scale)
+    try:
+        program.find_window()
+        time.sleep(40)
+        whole = path + ".whole.png"
+        xvfb.save_png(whole)
+        subprocess.run(["convert", whole, "-crop", "960x540+0+1620", "+repage", path], check=True)
+        os.remove(whole)
+        program.click()
+        program.wait(10)
+    finally:
+        program.close()
+        xvfb.close()
+
+
 def main():
+    for scale in (0, 1):
+        corner_of_4k(scale, os.path.join(DOCS, "4k-scale%d.png" % scale))
     xvfb = Xvfb()
     program = Program(xvfb, settings=SETTINGS)
     try:
