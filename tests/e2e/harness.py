@@ -132,6 +132,9 @@ class Program:
         # on coming first.
         counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
+        # Settings come from the test alone, not from the user's or the
+        # machine's nimbrel.conf, which nimbrel would find otherwise.
+        counting.update({"XDG_CONFIG_HOME": self.dir, "XDG_CONFIG_DIRS": self.dir})
         counting.update(env or {})
         limit = None
         if memory_mib is not None:
