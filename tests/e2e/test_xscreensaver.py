@@ -1,14 +1,17 @@
 """nimbrel under the real xscreensaver: as the daemon's hack, in its preview
-size, and in a window too small for the rain."""
+size, and in a window too small for the rain; the wrapper's options and the
+description that xscreensaver's settings program reads."""
 import os
 import pwd
+import shlex
 import shutil
 import subprocess
 import tempfile
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
-from harness import BIN, WRAPPER, Picture, Xvfb, XTestCase, end, make_window
+from harness import BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, make_window
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -58,12 +61,236 @@ class PreviewTest(XTestCase):
         program.proc.terminate()
         self.assertEqual(program.wait(10), 0)
 
+    def test_preview_window_named_by_window_id(self):
+        # xscreensaver's settings program runs its preview with the window in
+        # --window-id, after the hack's own options.
+        connection, window = make_window(self.xvfb.display, 200, 150)
+        self.addCleanup(connection.close)
+        home = scratch_home()
+        self.addCleanup(shutil.rmtree, home, True)
+        program = self.start(command=[WRAPPER, "--root", "--window-id", hex(window.id)],
+                             env=wrapper_env(home))
+        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        self.assertIn(143, {y for _, y in picture.lit()})
+        program.proc.terminate()
+        self.assertEqual(program.wait(10), 0)
+
+    def test_options_change_the_rain(self):
+        # The user's file makes no rain at all, one frame a second; the
+        # options make heavy, unpaced rain with the falling drops shown.
+        connection, window = make_window(self.xvfb.display, 200, 150)
+        self.addCleanup(connection.close)
+        home = scratch_home()
+        self.addCleanup(shutil.rmtree, home, True)
+        with open(os.path.join(home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
+            f.write("dropRate=0\ndropSpeed=100000\nframeRate=1\nshowDrops=0\ntailLength=0\n")
+        env = wrapper_env(home)
+        env["XSCREENSAVER_WINDOW"] = hex(window.id)
+
+        plain = self.start(command=[WRAPPER, "-root"], env=env)
+        time.sleep(3.0)
+        self.assertTrue(plain.running(), plain.stdout() + plain.stderr())
+        self.assertEqual(Picture(self.xvfb.screenshot(window.id)).lit(), [], "rain without the options")
+        plain.proc.terminate()
+        self.assertEqual(plain.wait(10), 0)
+
+        program = self.start(command=[WRAPPER, "-root", "-dropRate", "200", "-dropSpeed", "1",
+                                      "-frameRate", "0", "-showDrops", "-tailLength", "17"], env=env)
+        # Heavy unpaced rain lands within seconds; falling drops show far above the heap.
+        picture = self.xvfb.wait_for_picture(
+            window.id, lambda p: p.lit(top=143, bottom=144) != [] and p.lit(bottom=40) != [])
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        self.assertNotEqual(picture.lit(top=143, bottom=144), [], "no heap on the floor")
+        self.assertNotEqual(picture.lit(bottom=40), [], "no falling drops in the top rows")
+        program.proc.terminate()
+        self.assertEqual(program.wait(10), 0)
+
     def test_too_small_a_window_ends_with_one_line_and_status_1(self):
         _, program = self.run_wrapper(8, 5)
         self.assertEqual(program.wait(15), 1)
         lines = program.stdout().splitlines()
         self.assertEqual(len(lines), 1, lines)
         self.assertTrue(lines[0].startswith("The rain cannot run on a 8x5 picture: "), lines)
+
+
+XML = os.path.join(ROOT, "data", "nimbrel.xml")
+
+
+def read_settings(text):
+    """The pairs nimbrel takes from a settings file: the first "=" splits,
+    spaces around it go, and the last line of a key wins."""
+    pairs = {}
+    for line in text.split("\n"):
+        if not line or line[0] in "#\r" or "=" not in line:
+            continue
+        key, value = line.split("=", 1)
+        pairs[key.rstrip(" ")] = value.strip(" ")
+    return pairs
+
+
+class DescriptionTest(unittest.TestCase):
+    """nimbrel.xml, as xscreensaver's settings program reads it."""
+
+    def setUp(self):
+        self.root = ElementTree.parse(XML).getroot()  # well formed, or this raises
+
+    def test_describes_the_hack_and_its_controls(self):
+        self.assertEqual(self.root.tag, "screensaver")
+        self.assertEqual(self.root.get("name"), "nimbrel")
+        description = self.root.find("_description").text.strip()
+        self.assertGreater(len(description), 100)
+        self.assertNotIn("\n\n", description, "more than one paragraph")
+        numbers = {n.get("id"): n for n in self.root.iter("number")}
+        self.assertEqual(sorted(numbers), ["dropRate", "dropSpeed", "frameRate", "scale", "tailLength"])
+        for name, number in numbers.items():
+            with self.subTest(control=name):
+                low, high, default = (int(number.get(k)) for k in ("low", "high", "default"))
+                self.assertLessEqual(low, default)
+                self.assertLessEqual(default, high)
+                self.assertEqual(number.get("type"), "slider")
+                self.assertEqual(number.get("arg"), "--%s %%" % name)
+        self.assertEqual([b.get("id") for b in self.root.iter("boolean")], ["showDrops"])
+        # The wrapper's defaults are nimbrel's: a slider at its default writes
+        # nothing, so the default must mean what the user's file left alone means.
+        defaults = {"dropRate": 10, "dropSpeed": 50, "tailLength": 10, "scale": 0, "frameRate": 60}
+        self.assertEqual({k: int(n.get("default")) for k, n in numbers.items()}, defaults)
+
+
+class WrapperOptionsTest(unittest.TestCase):
+    """The wrapper's command line, with a stand-in for nimbrel on the PATH that
+    keeps the settings file it was started with."""
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="nimbrel-options-")
+        self.addCleanup(shutil.rmtree, self.work, True)
+        bindir = os.path.join(self.work, "bin")
+        os.mkdir(bindir)
+        standin = os.path.join(bindir, "nimbrel")
+        with open(standin, "w") as f:
+            f.write('#!/bin/sh\ncp nimbrel.conf "$NIMBREL_SEEN"\n')
+        os.chmod(standin, 0o755)
+        self.seen = os.path.join(self.work, "seen.conf")
+        self.home = scratch_home()
+        self.addCleanup(shutil.rmtree, self.home, True)
+        self.env = {"HOME": self.home, "PATH": bindir + os.pathsep + os.environ["PATH"],
+                    "NIMBREL_SEEN": self.seen}
+        root = ElementTree.parse(XML).getroot()
+        self.command_args = shlex.split(root.find("command").get("arg"))
+        self.numbers = list(root.iter("number"))
+        self.booleans = list(root.iter("boolean"))
+
+    def user_file(self, text):
+        with open(os.path.join(self.home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
+            f.write(text)
+
+    def run_wrapper(self, args, env=None):
+        if os.path.exists(self.seen):
+            os.remove(self.seen)
+        return subprocess.run([WRAPPER, *args], env=env or self.env, capture_output=True,
+                              text=True, timeout=20)
+
+    def settings_seen(self, result):
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        with open(self.seen) as f:
+            return read_settings(f.read())
+
+    def test_every_command_line_of_the_settings_program_reaches_nimbrel(self):
+        # The settings program writes the command's arg, then each slider not
+        # at its default as arg with % replaced, then a ticked box's arg-set.
+        # Every value of every slider, and the box ticked and not, with the
+        # user's file saying otherwise for each key.
+        self.user_file("".join("%s=%s\n" % (n.get("id"), int(n.get("high")) + 1000)
+                               for n in self.numbers) + "showDrops=0\n")
+        ranges = [range(int(n.get("low")), int(n.get("high")) + 1) for n in self.numbers]
+        for step in range(max(len(r) for r in ranges)):
+            args = list(self.command_args)
+            expected = {}
+            for number, values in zip(self.numbers, ranges):
+                value = values[min(step, len(values) - 1)]
+                args += shlex.split(number.get("arg").replace("%", str(value)))
+                expected[number.get("id")] = str(value)
+            ticked = step % 2 == 0
+            for boolean in self.booleans:
+                if ticked:
+                    args += shlex.split(boolean.get("arg-set"))
+                expected[boolean.get("id")] = "1" if ticked else "0"
+            seen = self.settings_seen(self.run_wrapper(args))
+            self.assertEqual({k: seen.get(k) for k in expected}, expected, args)
+
+    def test_one_dash_and_two_are_the_same_option(self):
+        for dashes in ("-", "--"):
+            with self.subTest(dashes=dashes):
+                args = []
+                for name, value in (("dropRate", "7"), ("dropSpeed", "3"), ("tailLength", "-1"),
+                                    ("scale", "2"), ("frameRate", "30")):
+                    args += [dashes + name, value]
+                seen = self.settings_seen(self.run_wrapper(args + [dashes + "showDrops"]))
+                self.assertEqual([seen.get(k) for k in ("dropRate", "dropSpeed", "tailLength",
+                                                         "scale", "frameRate", "showDrops")],
+                                 ["7", "3", "-1", "2", "30", "1"])
+                seen = self.settings_seen(self.run_wrapper(
+                    [dashes + "showDrops", dashes + "no-showDrops"]))
+                self.assertEqual(seen.get("showDrops"), "0")
+
+    def test_options_every_hack_is_given_change_nothing(self):
+        self.user_file("dropRate=33\n")
+        for args in (["-root"], ["--root"], ["-window"], ["-mono"], ["-install"], ["-noinstall"],
+                     ["-fps"], ["--no-fps"], ["-visual", "TrueColor"], ["--visual", "0x21"],
+                     ["--root", "--fps", "--visual", "default", "-install"]):
+            with self.subTest(args=args):
+                seen = self.settings_seen(self.run_wrapper(args))
+                self.assertEqual(seen, {"dropRate": "33"})
+
+    def test_unknown_options_and_values_that_are_no_whole_number_end_it(self):
+        for args in (["-bogus"], ["--dropRate=30"], ["-showdrops"], ["-dropRate", "x"],
+                     ["-dropRate", "1.5"], ["--scale", ""], ["-frameRate", "12abc"],
+                     ["-tailLength", "--5"], ["-dropSpeed", "+5"], ["-dropRate", "5\nxRes=9"],
+                     ["-dropRate"], ["-visual"], ["-window-id", "nope"], ["stray"], ["-"],
+                     ["-root", "-dropRate", "30", "-nope"]):
+            with self.subTest(args=args):
+                result = self.run_wrapper(args)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(len(result.stdout.splitlines()), 1, result.stdout)
+                self.assertTrue(result.stdout.startswith("nimbrel-xscreensaver: "), result.stdout)
+                self.assertEqual(result.stderr, "")
+                self.assertFalse(os.path.exists(self.seen), "nimbrel was started")
+
+    def test_help_ends_with_status_0_and_starts_nothing(self):
+        # Newer MATE screensavers try a hack's saved options with --help first.
+        for args in (["-help"], ["--dropRate", "5", "--help"]):
+            with self.subTest(args=args):
+                result = self.run_wrapper(args)
+                self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                self.assertIn("-dropRate N", result.stdout)
+                self.assertFalse(os.path.exists(self.seen))
+
+    def test_user_file_found_as_nimbrel_finds_it(self):
+        places = {"xdg": os.path.join(self.work, "xdg"), "home": os.path.join(self.home, ".config"),
+                  "sys1": os.path.join(self.work, "sys1"), "sys2": os.path.join(self.work, "sys2")}
+        dirs = places["sys1"] + ":" + places["sys2"]
+        cases = [  # (files in, XDG_CONFIG_HOME, XDG_CONFIG_DIRS, expected)
+            (["xdg", "home", "sys1"], places["xdg"], dirs, "xdg"),
+            (["home", "sys1"], places["xdg"], dirs, "sys1"),
+            (["xdg", "home", "sys1"], "", dirs, "home"),
+            (["xdg", "home", "sys1"], None, dirs, "home"),
+            (["xdg", "home", "sys1"], "relative/xdg", dirs, "home"),
+            (["sys2"], None, "::relative:" + places["sys2"], "sys2"),
+            ([], None, dirs, None),
+        ]
+        for files, config_home, config_dirs, expected in cases:
+            with self.subTest(files=files, XDG_CONFIG_HOME=config_home, XDG_CONFIG_DIRS=config_dirs):
+                for name, place in places.items():
+                    shutil.rmtree(os.path.join(place, "nimbrel"), True)
+                    if name in files:
+                        os.makedirs(os.path.join(place, "nimbrel"))
+                        with open(os.path.join(place, "nimbrel", "nimbrel.conf"), "w") as f:
+                            f.write("from=%s\n" % name)
+                env = dict(self.env, XDG_CONFIG_DIRS=config_dirs)
+                if config_home is not None:
+                    env["XDG_CONFIG_HOME"] = config_home
+                seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"], env))
+                self.assertEqual(seen, dict({"dropRate": "5"}, **({"from": expected} if expected else {})))
 
 
 def daemon_skip_reason():
