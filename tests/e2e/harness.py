@@ -284,3 +284,40 @@ class XTestCase(unittest.TestCase):
     def assertStillRunning(self, program, seconds=1.0):
         time.sleep(seconds)
         self.assertTrue(program.running(), "nimbrel ended with status %s" % program.proc.returncode)
+
+
+# A build installed as the package would be, for tests of the installed files.
+STAGE_PREFIX = "nimbrel-stage-"
+BUILD = os.path.dirname(os.path.abspath(BIN))
+
+
+def staging_unavailable():
+    """Why install_staged cannot run here, or None."""
+    if shutil.which("cmake") is None:
+        return "cmake is not installed"
+    if not os.path.exists(os.path.join(BUILD, "CMakeCache.txt")):
+        return "%s is not a CMake build to install" % BUILD
+    return None
+
+
+def install_staged():
+    """Installs the build with prefix /usr into a new scratch folder that every
+    user can read; returns the folder, which the caller removes."""
+    stage = tempfile.mkdtemp(prefix=STAGE_PREFIX)
+    os.chmod(stage, 0o755)
+    subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"],
+                   env=dict(os.environ, DESTDIR=stage), check=True, capture_output=True)
+    return stage
+
+
+def link_system_path(path, target):
+    """Links a system path, where a screensaver looks, to target for a test's
+    run; False when something else is there. A link into the stage of a run
+    that was killed before it could clean up is taken over."""
+    if os.path.islink(path) and STAGE_PREFIX in os.readlink(path) and not os.path.exists(path):
+        os.remove(path)
+    try:
+        os.symlink(target, path)
+    except FileExistsError:
+        return False
+    return True

@@ -12,30 +12,25 @@ import pwd
 import shutil
 import signal
 import subprocess
-import tempfile
 import time
 import unittest
 
-from harness import BIN, Picture, Xvfb
+from harness import Picture, Xvfb, install_staged, link_system_path, staging_unavailable
 from test_xscreensaver import scratch_home
 
 USER = "nimbrel-mate"
 HACK_DIR = "/usr/libexec/xscreensaver"
 HACK = HACK_DIR + "/nimbrel"
-STAGE_PREFIX = "nimbrel-mate-stage-"
-BUILD = os.path.dirname(os.path.abspath(BIN))
 
 
 def skip_reason():
     for tool in ("mate-screensaver", "mate-screensaver-command", "dbus-run-session", "gsettings",
-                 "runuser", "cmake"):
+                 "runuser"):
         if shutil.which(tool) is None:
             return "%s is not installed" % tool
     if os.geteuid() != 0:
         return "not root: cannot create the user that mate-screensaver runs as, nor link " + HACK
-    if not os.path.exists(os.path.join(BUILD, "CMakeCache.txt")):
-        return "%s is not a CMake build to install" % BUILD
-    return None
+    return staging_unavailable()
 
 
 def ensure_user():
@@ -45,18 +40,6 @@ def ensure_user():
         subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
                         "--shell", "/bin/sh", USER], check=True, capture_output=True)
         return pwd.getpwnam(USER)
-
-
-def claim_hack_path(target):
-    """Links HACK to target; False when something else is there already.
-    A link left by a run of this test that was killed is taken over."""
-    if os.path.islink(HACK) and STAGE_PREFIX in os.readlink(HACK) and not os.path.exists(HACK):
-        os.remove(HACK)
-    try:
-        os.symlink(target, HACK)
-    except FileExistsError:
-        return False
-    return True
 
 
 @unittest.skipIf(skip_reason(), skip_reason())
@@ -76,17 +59,14 @@ class MateTest(unittest.TestCase):
     @classmethod
     def set_up(cls):
         cls.user = ensure_user()
-        cls.stage = tempfile.mkdtemp(prefix=STAGE_PREFIX)
+        cls.stage = install_staged()
         cls.cleanups.append(lambda: shutil.rmtree(cls.stage, True))
-        os.chmod(cls.stage, 0o755)  # the user runs the installed files
-        subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"],
-                       env=dict(os.environ, DESTDIR=cls.stage), check=True, capture_output=True)
         cls.binary = os.path.join(cls.stage, "usr", "bin", "nimbrel")
         if not os.path.isdir(HACK_DIR):
             os.makedirs(HACK_DIR)
             cls.cleanups.append(lambda: os.rmdir(HACK_DIR))
         wrapper = os.path.join(cls.stage, "usr", "bin", "nimbrel-xscreensaver")
-        if not claim_hack_path(wrapper):
+        if not link_system_path(HACK, wrapper):
             raise unittest.SkipTest("%s is there already (an installed nimbrel?), and this test "
                                     "would have to replace it" % HACK)
         cls.cleanups.append(lambda: os.remove(HACK))

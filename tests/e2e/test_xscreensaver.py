@@ -3,15 +3,18 @@ size, and in a window too small for the rain; the wrapper's options and the
 description that xscreensaver's settings program reads."""
 import os
 import pwd
+import re
 import shlex
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, make_window
+from harness import (BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, install_staged,
+                     link_system_path, make_window, staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -448,6 +451,101 @@ class DaemonTest(unittest.TestCase):
         self.assertDaemonCarriesOn()
         self.deactivate_and_expect_no_nimbrel()
         self.assertDaemonCarriesOn()
+
+
+def settings_program_skip_reason():
+    for tool in ("xscreensaver-settings", "dbus-run-session", "runuser"):
+        if shutil.which(tool) is None:
+            return "%s is not installed" % tool
+    if os.geteuid() != 0:
+        return "not root: cannot create the user that xscreensaver-settings must run as"
+    return staging_unavailable()
+
+
+@unittest.skipIf(settings_program_skip_reason(), settings_program_skip_reason())
+class SettingsProgramTest(unittest.TestCase):
+    """xscreensaver's own settings program with the build installed as the
+    package would be: the hack and nimbrel.xml are linked where it looks for
+    the run, and removed afterwards."""
+
+    HACK = "/usr/libexec/xscreensaver/nimbrel"
+    XML = "/usr/share/xscreensaver/config/nimbrel.xml"
+
+    def setUp(self):
+        user = ensure_user()
+        self.stage = install_staged()
+        self.addCleanup(shutil.rmtree, self.stage, True)
+        self.binary = os.path.join(self.stage, "usr", "bin", "nimbrel")
+        for path, target in ((self.HACK, os.path.join(self.stage, "usr", "bin", "nimbrel-xscreensaver")),
+                             (self.XML, os.path.join(self.stage, "usr", "share", "xscreensaver",
+                                                     "config", "nimbrel.xml"))):
+            if not link_system_path(path, target):
+                self.skipTest("%s is there already (an installed nimbrel?), and this test would "
+                              "have to replace it" % path)
+            self.addCleanup(os.remove, path)
+        self.home = scratch_home(user)
+        self.addCleanup(shutil.rmtree, self.home, True)
+        settings = os.path.join(self.home, ".xscreensaver")
+        with open(settings, "w") as f:
+            f.write("mode: one\nselected: 0\nsplash: False\n"
+                    "programs: \\\n  \"nimbrel\" nimbrel --root -showDrops --dropRate 30 \\n\\\n\n")
+        os.chown(settings, user.pw_uid, user.pw_gid)
+        self.xvfb = Xvfb("1024x768x24")
+        self.addCleanup(self.xvfb.close)
+
+    def nimbrels(self):
+        found = []
+        for pid in os.listdir("/proc"):
+            try:
+                if pid.isdigit() and os.readlink("/proc/%s/exe" % pid) == self.binary:
+                    found.append(int(pid))
+            except OSError:
+                pass
+        return found
+
+    def stop(self, program):
+        if program.poll() is None:
+            os.killpg(program.pid, signal.SIGTERM)
+            try:
+                program.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(program.pid, signal.SIGKILL)
+                program.wait()
+        for pid in self.nimbrels():
+            os.kill(pid, signal.SIGKILL)
+
+    def test_reads_nimbrel_xml_and_previews_the_rain(self):
+        log = open(os.path.join(self.home, "settings.log"), "w+")
+        self.addCleanup(log.close)
+        program = subprocess.Popen(
+            ["runuser", "-u", USER, "--", "env", "-i", "HOME=" + self.home,
+             "DISPLAY=" + self.xvfb.display, "PATH=/usr/bin:/bin", "LANG=C.UTF-8",
+             "dbus-run-session", "--", "xscreensaver-settings", "--debug"],
+            stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, start_new_session=True)
+        self.addCleanup(self.stop, program)
+
+        def text():
+            log.flush()
+            log.seek(0)
+            return log.read()
+        deadline = time.time() + 30
+        while not (self.nimbrels() and re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text())):
+            self.assertLess(time.time(), deadline, "no preview of nimbrel: " + text())
+            self.assertIsNone(program.poll(), "xscreensaver-settings ended: " + text())
+            time.sleep(0.3)
+        preview = re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text()).group(1)
+        picture = self.xvfb.wait_for_picture(
+            preview, lambda p: p.lit(top=p.height - 7, bottom=p.height - 6) != [])
+        self.assertNotEqual(picture.lit(top=picture.height - 7, bottom=picture.height - 6), [],
+                            "no heap in the preview")
+        self.assertEqual(picture.lit(top=picture.height - 6), [])
+
+        said = text()
+        self.assertIn("reading %s..." % self.XML, said)
+        # It warns of anything in the file it does not take, naming the file.
+        self.assertEqual([line for line in said.splitlines() if "nimbrel.xml:" in line or "WARNING" in line], [])
+        # The command line became the page's controls, and they wrote it anew.
+        self.assertIn('scheduling preview "nimbrel --root --dropRate 30 --showDrops"', said)
 
 
 if __name__ == "__main__":
