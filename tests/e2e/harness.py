@@ -1,6 +1,7 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -321,3 +322,26 @@ def link_system_path(path, target):
     except FileExistsError:
         return False
     return True
+
+
+def processes_of(binary):
+    """Processes running the given executable file."""
+    found = []
+    for pid in os.listdir("/proc"):
+        try:
+            if pid.isdigit() and os.readlink("/proc/%s/exe" % pid) == binary:
+                found.append(int(pid))
+        except OSError:
+            pass
+    return found
+
+
+def end_group(proc, grace):
+    """Ends a process started with start_new_session and all it started."""
+    if proc.poll() is None:
+        os.killpg(proc.pid, signal.SIGTERM)
+        try:
+            proc.wait(grace)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()

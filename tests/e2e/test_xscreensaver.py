@@ -13,8 +13,8 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, install_staged,
-                     link_system_path, make_window, staging_unavailable)
+from harness import (BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, install_staged,
+                     link_system_path, make_window, processes_of, staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -305,14 +305,14 @@ def daemon_skip_reason():
     return None
 
 
-def ensure_user():
+def ensure_user(name=USER):
     """The ordinary user the daemon runs as (xscreensaver refuses root)."""
     try:
-        return pwd.getpwnam(USER)
+        return pwd.getpwnam(name)
     except KeyError:
         subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
-                        "--shell", "/bin/sh", USER], check=True, capture_output=True)
-        return pwd.getpwnam(USER)
+                        "--shell", "/bin/sh", name], check=True, capture_output=True)
+        return pwd.getpwnam(name)
 
 
 @unittest.skipIf(daemon_skip_reason(), daemon_skip_reason())
@@ -393,15 +393,7 @@ class DaemonTest(unittest.TestCase):
 
     def our_nimbrels(self):
         """Processes running this test's copy of the binary."""
-        found = []
-        for pid in os.listdir("/proc"):
-            if pid.isdigit():
-                try:
-                    if os.readlink("/proc/%s/exe" % pid) == self.binary:
-                        found.append(int(pid))
-                except OSError:
-                    pass
-        return found
+        return processes_of(self.binary)
 
     def assertDaemonCarriesOn(self):
         self.assertIsNone(self.daemon.poll(), "xscreensaver ended: " + self.daemon_log())
@@ -494,24 +486,11 @@ class SettingsProgramTest(unittest.TestCase):
         self.addCleanup(self.xvfb.close)
 
     def nimbrels(self):
-        found = []
-        for pid in os.listdir("/proc"):
-            try:
-                if pid.isdigit() and os.readlink("/proc/%s/exe" % pid) == self.binary:
-                    found.append(int(pid))
-            except OSError:
-                pass
-        return found
+        return processes_of(self.binary)
 
     def stop(self, program):
-        if program.poll() is None:
-            os.killpg(program.pid, signal.SIGTERM)
-            try:
-                program.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(program.pid, signal.SIGKILL)
-                program.wait()
-        for pid in self.nimbrels():
+        end_group(program, 10)
+        for pid in self.nimbrels():  # only if a failure left one
             os.kill(pid, signal.SIGKILL)
 
     def test_reads_nimbrel_xml_and_previews_the_rain(self):
