@@ -536,6 +536,7 @@ TEST_F(ConfigLocationTest, TakesTheFirstPlaceThatHoldsASettingsFile)
         const std::string* xdgConfigDirs;
         const std::string* homeVariable;
         std::string expected;              // as filesIn; "" = none found
+        std::vector<std::string> directoriesIn = {};  // a directory named nimbrel.conf
     };
     const Case cases[] = {
         {"everything there: the working directory wins",
@@ -560,6 +561,8 @@ TEST_F(ConfigLocationTest, TakesTheFirstPlaceThatHoldsASettingsFile)
          {"sys2"}, &xdg, &withGaps, &home, "sys2"},
         {"relative entries of XDG_CONFIG_DIRS are skipped",
          {"work/sys1", "sys2"}, &xdg, &relativeFirst, &home, "sys2"},
+        {"directories named like the file are passed over",
+         {"sys1"}, &xdg, &systemDirs, &home, "sys1", {".", "xdg"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -570,6 +573,9 @@ TEST_F(ConfigLocationTest, TakesTheFirstPlaceThatHoldsASettingsFile)
         fs::current_path(dir / "work");  // the old one is gone
         for (const std::string& folder : c.filesIn)
             putSettings(folder, "from=" + folder + "\n");
+        for (const std::string& folder : c.directoriesIn)
+            fs::create_directories(folder == "." ? dir / "work" / "nimbrel.conf"
+                                                 : dir / folder / "nimbrel" / "nimbrel.conf");
         setVariable("XDG_CONFIG_HOME", c.xdgConfigHome);
         setVariable("XDG_CONFIG_DIRS", c.xdgConfigDirs);
         setVariable("HOME", c.homeVariable);
@@ -583,18 +589,6 @@ TEST_F(ConfigLocationTest, TakesTheFirstPlaceThatHoldsASettingsFile)
         ConfigFile config(found);
         EXPECT_EQ(storeOf(config), c.expected.empty() ? "" : "from=" + c.expected + "\n");
     }
-}
-
-TEST_F(ConfigLocationTest, PassesOverDirectoriesNamedLikeTheFile)
-{
-    const std::string xdg = (dir / "xdg").string();
-    const std::string systemDirs = (dir / "sys1").string();
-    setVariable("XDG_CONFIG_HOME", &xdg);
-    setVariable("XDG_CONFIG_DIRS", &systemDirs);
-    fs::create_directories(dir / "work" / "nimbrel.conf");
-    fs::create_directories(dir / "xdg" / "nimbrel" / "nimbrel.conf");
-    putSettings("sys1", "xRes=800\n");
-    EXPECT_EQ(ConfigFile::locate("nimbrel.conf"), (dir / "sys1" / "nimbrel" / "nimbrel.conf").string());
 }
 
 TEST_F(ConfigLocationTest, WithoutXdgConfigDirsLooksInEtcXdg)
