@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package (Release, no tests) in build-deb/, checks its files
 # and dependencies, installs it with apt-get, runs the installed binary (once
-# without a usable video driver, once in Xvfb until a click ends it) and
-# removes the package again.
+# without a usable video driver, once in Xvfb until a click ends it) and the
+# installed screensaver hack, and removes the package again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --tests
@@ -27,9 +27,13 @@ version=$(sed -n 's/^project(nimbrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLis
 
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/nimbrel ./usr/bin/nimbrel-xscreensaver ./usr/share/man/man6/nimbrel.6 \
-         ./usr/share/applications/nimbrel.desktop ./usr/share/doc/nimbrel/nimbrel.conf.example; do
+         ./usr/share/applications/nimbrel.desktop ./usr/share/doc/nimbrel/nimbrel.conf.example \
+         ./usr/share/xscreensaver/config/nimbrel.xml ./usr/share/applications/screensavers/nimbrel.desktop; do
   grep -q " $f\$" <<<"$contents" || fail "$f is not in the package"
 done
+# The hack the screensavers run: the wrapper, linked into their hack folder.
+grep -q "^l.* ./usr/libexec/xscreensaver/nimbrel -> ../../bin/nimbrel-xscreensaver\$" <<<"$contents" \
+  || fail "./usr/libexec/xscreensaver/nimbrel is not a link to the wrapper"
 for f in ./usr/bin/nimbrel ./usr/bin/nimbrel-xscreensaver; do
   grep -q "^-rwxr-xr-x root/root .* $f\$" <<<"$contents" || fail "$f is not an executable owned by root"
 done
@@ -100,10 +104,32 @@ set -e
 [ "$status" -eq 0 ] || fail "the installed binary ended with $status after a click: $(cat "$work/out")"
 echo "installed binary in Xvfb: window $window of $size, ended by a click with status $status"
 
+# The screensaver entries name the installed hack, and the hack, run as the
+# screensavers run it (their hack folder first on the PATH), reaches nimbrel.
+grep -qx 'Exec=/usr/libexec/xscreensaver/nimbrel --root' /usr/share/applications/screensavers/nimbrel.desktop \
+  || fail "the MATE/Xfce entry does not run /usr/libexec/xscreensaver/nimbrel"
+python3 -c 'import sys, xml.etree.ElementTree as e; e.parse(sys.argv[1])' /usr/share/xscreensaver/config/nimbrel.xml \
+  || fail "the installed nimbrel.xml is not well formed"
+set +e
+out=$(cd "$work" && env -u SDL_VIDEODRIVER SDL_VIDEODRIVER=no-such-driver PATH="/usr/libexec/xscreensaver:$PATH" \
+      XDG_CONFIG_HOME="$work" XDG_CONFIG_DIRS="$work" timeout 20 /usr/libexec/xscreensaver/nimbrel --root --dropRate 30 2>&1)
+status=$?
+set -e
+case "$out" in
+  "Can't set video mode: "?*) ;;
+  *) fail "the installed hack printed: $out (status $status)" ;;
+esac
+[ "$status" -eq 1 ] || fail "the installed hack exited with $status without a video driver"
+echo "installed hack /usr/libexec/xscreensaver/nimbrel, no video driver: $out (status $status)"
+
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq nimbrel >/dev/null
 installed=0
 [ ! -e /usr/bin/nimbrel ] || fail "/usr/bin/nimbrel is still there after removal"
 [ ! -e /usr/bin/nimbrel-xscreensaver ] || fail "/usr/bin/nimbrel-xscreensaver is still there after removal"
+for f in /usr/libexec/xscreensaver/nimbrel /usr/share/xscreensaver/config/nimbrel.xml \
+         /usr/share/applications/screensavers/nimbrel.desktop; do
+  [ ! -e "$f" ] && [ ! -L "$f" ] || fail "$f is still there after removal"
+done
 if dpkg-query -W -f='${Status}' nimbrel 2>/dev/null | grep -q 'install ok installed'; then
   fail "dpkg still lists nimbrel as installed"
 fi

@@ -10,9 +10,14 @@ trap 'rm -rf "$dest"' EXIT
 
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 for f in usr/bin/nimbrel usr/bin/nimbrel-xscreensaver usr/share/man/man6/nimbrel.6 \
-         usr/share/applications/nimbrel.desktop usr/share/doc/nimbrel/nimbrel.conf.example; do
+         usr/share/applications/nimbrel.desktop usr/share/doc/nimbrel/nimbrel.conf.example \
+         usr/share/xscreensaver/config/nimbrel.xml usr/share/applications/screensavers/nimbrel.desktop; do
   [ -f "$dest/$f" ] || { echo "FAIL: $f was not installed"; exit 1; }
 done
+[ "$(readlink "$dest/usr/libexec/xscreensaver/nimbrel")" = ../../bin/nimbrel-xscreensaver ] \
+  || { echo "FAIL: usr/libexec/xscreensaver/nimbrel is not a link to the wrapper"; exit 1; }
+grep -qx 'Exec=/usr/libexec/xscreensaver/nimbrel --root' "$dest/usr/share/applications/screensavers/nimbrel.desktop" \
+  || { echo "FAIL: the screensaver entry does not run the hack under the prefix"; exit 1; }
 [ -x "$dest/usr/bin/nimbrel-xscreensaver" ] || { echo "FAIL: the wrapper is not executable"; exit 1; }
 
 set +e

@@ -2,14 +2,15 @@
 # Installs the Debian packages nimbrel needs, skipping what is already there.
 #   install-deps.sh          build and run the program
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,
-#                            xdotool, xscreensaver, dpkg-dev for the package, ...)
+#                            xdotool, xscreensaver, mate-screensaver with a D-Bus
+#                            session and gsettings, dpkg-dev for the package, ...)
 set -euo pipefail
 
 pkgs=(build-essential cmake pkg-config libsdl2-dev)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
-         dpkg-dev file xscreensaver xscreensaver-data)
+         dpkg-dev file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin)
 fi
 
 missing=()

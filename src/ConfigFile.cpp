@@ -1,7 +1,72 @@
 #include "ConfigFile.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The folder of nimbrel's own under each XDG configuration folder.
+const char* const CONFIG_FOLDER = "/nimbrel/";
+
+bool holdsAFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+// XDG takes an empty or relative folder for one that is not set.
+bool usableFolder(const std::string& folder)
+{
+    return !folder.empty() && folder[0] == '/';
+}
+
+} // namespace
+
+std::string ConfigFile::locate(const std::string& fileName)
+{
+    if (holdsAFile(fileName))
+        return fileName;
+
+    std::vector<std::string> folders;
+    std::string userFolder = environment("XDG_CONFIG_HOME");
+    if (!usableFolder(userFolder)) {
+        const std::string home = environment("HOME");
+        userFolder = home.empty() ? std::string() : home + "/.config";
+    }
+    if (!userFolder.empty())
+        folders.push_back(userFolder);
+
+    std::string systemFolders = environment("XDG_CONFIG_DIRS");
+    if (systemFolders.empty())
+        systemFolders = "/etc/xdg";
+    size_t begin = 0;
+    for (;;) {
+        const size_t end = systemFolders.find(':', begin);
+        const std::string folder = systemFolders.substr(begin, end == std::string::npos ? end : end - begin);
+        if (usableFolder(folder))
+            folders.push_back(folder);
+        if (end == std::string::npos)
+            break;
+        begin = end + 1;
+    }
+
+    for (const std::string& folder : folders) {
+        const std::string path = folder + CONFIG_FOLDER + fileName;
+        if (holdsAFile(path))
+            return path;
+    }
+    return fileName;
+}
 
 ConfigFile::ConfigFile(const std::string& fileName)
     : fileName(fileName)

@@ -15,6 +15,14 @@ public:
     // Reads the file at once; a missing or unreadable file gives an empty store.
     explicit ConfigFile(const std::string& fileName);
 
+    // The one settings file to read, so that nimbrel started from a launcher,
+    // a shell or a screensaver finds the same settings: `fileName` in the
+    // working directory; else ${XDG_CONFIG_HOME:-$HOME/.config}/nimbrel/
+    // fileName; else the first nimbrel/fileName in ${XDG_CONFIG_DIRS:-/etc/xdg}.
+    // A location counts when anything but a directory is there, readable or
+    // not. With none of them, `fileName` itself, which then reads as missing.
+    static std::string locate(const std::string& fileName);
+
     // Puts the pair into the store, replacing an older value; touches no file.
     void set(const std::string& key, const std::string& value);
 

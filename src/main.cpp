@@ -94,7 +94,7 @@ bool tooLargeForSdl(int width, int height)
 
 int SDL_main(int, char*[])
 {
-    ConfigFile config("nimbrel.conf");
+    ConfigFile config(ConfigFile::locate("nimbrel.conf"));
     int xRes = intSetting(config, "xRes", DEFAULT_X_RES);
     int yRes = intSetting(config, "yRes", DEFAULT_Y_RES);
     const int fullscreen = intSetting(config, "fullscreen", 0);

@@ -1,6 +1,7 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -132,6 +133,9 @@ class Program:
         # on coming first.
         counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
+        # Settings come from the test alone, not from the user's or the
+        # machine's nimbrel.conf, which nimbrel would find otherwise.
+        counting.update({"XDG_CONFIG_HOME": self.dir, "XDG_CONFIG_DIRS": self.dir})
         counting.update(env or {})
         limit = None
         if memory_mib is not None:
@@ -281,3 +285,63 @@ class XTestCase(unittest.TestCase):
     def assertStillRunning(self, program, seconds=1.0):
         time.sleep(seconds)
         self.assertTrue(program.running(), "nimbrel ended with status %s" % program.proc.returncode)
+
+
+# A build installed as the package would be, for tests of the installed files.
+STAGE_PREFIX = "nimbrel-stage-"
+BUILD = os.path.dirname(os.path.abspath(BIN))
+
+
+def staging_unavailable():
+    """Why install_staged cannot run here, or None."""
+    if shutil.which("cmake") is None:
+        return "cmake is not installed"
+    if not os.path.exists(os.path.join(BUILD, "CMakeCache.txt")):
+        return "%s is not a CMake build to install" % BUILD
+    return None
+
+
+def install_staged():
+    """Installs the build with prefix /usr into a new scratch folder that every
+    user can read; returns the folder, which the caller removes."""
+    stage = tempfile.mkdtemp(prefix=STAGE_PREFIX)
+    os.chmod(stage, 0o755)
+    subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"],
+                   env=dict(os.environ, DESTDIR=stage), check=True, capture_output=True)
+    return stage
+
+
+def link_system_path(path, target):
+    """Links a system path, where a screensaver looks, to target for a test's
+    run; False when something else is there. A link into the stage of a run
+    that was killed before it could clean up is taken over."""
+    if os.path.islink(path) and STAGE_PREFIX in os.readlink(path) and not os.path.exists(path):
+        os.remove(path)
+    try:
+        os.symlink(target, path)
+    except FileExistsError:
+        return False
+    return True
+
+
+def processes_of(binary):
+    """Processes running the given executable file."""
+    found = []
+    for pid in os.listdir("/proc"):
+        try:
+            if pid.isdigit() and os.readlink("/proc/%s/exe" % pid) == binary:
+                found.append(int(pid))
+        except OSError:
+            pass
+    return found
+
+
+def end_group(proc, grace):
+    """Ends a process started with start_new_session and all it started."""
+    if proc.poll() is None:
+        os.killpg(proc.pid, signal.SIGTERM)
+        try:
+            proc.wait(grace)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()

@@ -1,6 +1,8 @@
 """What the settings file in the working directory changes in the program."""
 import os
 import re
+import shutil
+import tempfile
 import time
 import unittest
 
@@ -68,6 +70,37 @@ class SettingsTest(XTestCase):
                 lines = program.stdout().splitlines()
                 self.assertEqual(len(lines), 1, lines)
                 self.assertIn("at least 11 pixels wide and 6 high", lines[0])
+
+    def test_one_settings_file_from_the_working_directory_or_the_xdg_folders(self):
+        # Each place holds a file of its own size; the window shows which was read.
+        top = tempfile.mkdtemp(prefix="nimbrel-xdg-")
+        self.addCleanup(shutil.rmtree, top, True)
+        sizes = {"work": (320, 200), "xdg": (300, 210), "home": (310, 220), "sys": (330, 190)}
+        folders = {"xdg": os.path.join(top, "xdg"), "home": os.path.join(top, "home", ".config"),
+                   "sys": os.path.join(top, "sys")}
+        env = {"HOME": os.path.join(top, "home"), "XDG_CONFIG_HOME": folders["xdg"],
+               "XDG_CONFIG_DIRS": os.path.join(top, "none") + ":" + folders["sys"]}
+        cases = [  # (places with a file, XDG_CONFIG_HOME, the place read)
+            (["work", "xdg", "home", "sys"], folders["xdg"], "work"),
+            (["xdg", "home", "sys"], folders["xdg"], "xdg"),
+            (["xdg", "home", "sys"], "", "home"),
+            (["home", "sys"], folders["xdg"], "sys"),
+            ([], folders["xdg"], None),
+        ]
+        for places, config_home, read in cases:
+            with self.subTest(places=places, XDG_CONFIG_HOME=config_home):
+                for name, folder in folders.items():
+                    shutil.rmtree(os.path.join(folder, "nimbrel"), True)
+                    if name in places:
+                        os.makedirs(os.path.join(folder, "nimbrel"))
+                        with open(os.path.join(folder, "nimbrel", "nimbrel.conf"), "w") as f:
+                            f.write("xRes=%d\nyRes=%d\n" % sizes[name])
+                settings = "xRes=%d\nyRes=%d\n" % sizes["work"] if "work" in places else None
+                program = self.start(settings=settings, env=dict(env, XDG_CONFIG_HOME=config_home))
+                program.find_window()
+                self.assertEqual(program.geometry(), sizes[read] if read else (640, 480))
+                program.click()
+                self.assertEqual(program.wait(10), 0)
 
     def test_the_readme_example_gives_the_defaults(self):
         with open(os.path.join(ROOT, "README.md")) as f:

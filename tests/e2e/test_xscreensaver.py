@@ -1,14 +1,20 @@
 """nimbrel under the real xscreensaver: as the daemon's hack, in its preview
-size, and in a window too small for the rain."""
+size, and in a window too small for the rain; the wrapper's options and the
+description that xscreensaver's settings program reads."""
 import os
 import pwd
+import re
+import shlex
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
-from harness import BIN, WRAPPER, Picture, Xvfb, XTestCase, end, make_window
+from harness import (BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, install_staged,
+                     link_system_path, make_window, processes_of, staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -58,12 +64,220 @@ class PreviewTest(XTestCase):
         program.proc.terminate()
         self.assertEqual(program.wait(10), 0)
 
+    def test_preview_window_named_by_window_id(self):
+        # xscreensaver's settings program runs its preview with the window in
+        # --window-id, after the hack's own options.
+        connection, window = make_window(self.xvfb.display, 200, 150)
+        self.addCleanup(connection.close)
+        home = scratch_home()
+        self.addCleanup(shutil.rmtree, home, True)
+        program = self.start(command=[WRAPPER, "--root", "--window-id", hex(window.id)],
+                             env=wrapper_env(home))
+        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        self.assertIn(143, {y for _, y in picture.lit()})
+        program.proc.terminate()
+        self.assertEqual(program.wait(10), 0)
+
+    def test_options_change_the_rain(self):
+        # The user's file makes no rain at all, one frame a second; the
+        # options make heavy, unpaced rain with the falling drops shown.
+        connection, window = make_window(self.xvfb.display, 200, 150)
+        self.addCleanup(connection.close)
+        home = scratch_home()
+        self.addCleanup(shutil.rmtree, home, True)
+        with open(os.path.join(home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
+            f.write("dropRate=0\ndropSpeed=100000\nframeRate=1\nshowDrops=0\ntailLength=0\n")
+        env = wrapper_env(home)
+        env["XSCREENSAVER_WINDOW"] = hex(window.id)
+
+        plain = self.start(command=[WRAPPER, "-root"], env=env)
+        time.sleep(3.0)
+        self.assertTrue(plain.running(), plain.stdout() + plain.stderr())
+        self.assertEqual(Picture(self.xvfb.screenshot(window.id)).lit(), [], "rain without the options")
+        plain.proc.terminate()
+        self.assertEqual(plain.wait(10), 0)
+
+        program = self.start(command=[WRAPPER, "-root", "-dropRate", "200", "-dropSpeed", "1",
+                                      "-frameRate", "0", "-showDrops", "-tailLength", "17"], env=env)
+        # Heavy unpaced rain lands within seconds; falling drops show far above the heap.
+        picture = self.xvfb.wait_for_picture(
+            window.id, lambda p: p.lit(top=143, bottom=144) != [] and p.lit(bottom=40) != [])
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        self.assertNotEqual(picture.lit(top=143, bottom=144), [], "no heap on the floor")
+        self.assertNotEqual(picture.lit(bottom=40), [], "no falling drops in the top rows")
+        program.proc.terminate()
+        self.assertEqual(program.wait(10), 0)
+
     def test_too_small_a_window_ends_with_one_line_and_status_1(self):
         _, program = self.run_wrapper(8, 5)
         self.assertEqual(program.wait(15), 1)
         lines = program.stdout().splitlines()
         self.assertEqual(len(lines), 1, lines)
         self.assertTrue(lines[0].startswith("The rain cannot run on a 8x5 picture: "), lines)
+
+
+XML = os.path.join(ROOT, "data", "nimbrel.xml")
+
+
+def read_settings(text):
+    """The pairs nimbrel takes from a settings file: the first "=" splits,
+    spaces around it go, and the last line of a key wins."""
+    pairs = {}
+    for line in text.split("\n"):
+        if not line or line[0] in "#\r" or "=" not in line:
+            continue
+        key, value = line.split("=", 1)
+        pairs[key.rstrip(" ")] = value.strip(" ")
+    return pairs
+
+
+class DescriptionTest(unittest.TestCase):
+    """nimbrel.xml, as xscreensaver's settings program reads it."""
+
+    def setUp(self):
+        self.root = ElementTree.parse(XML).getroot()  # well formed, or this raises
+
+    def test_describes_the_hack_and_its_controls(self):
+        self.assertEqual((self.root.tag, self.root.get("name")), ("screensaver", "nimbrel"))
+        description = self.root.find("_description").text.strip()
+        self.assertGreater(len(description), 100)
+        self.assertNotIn("\n\n", description, "more than one paragraph")
+        numbers = {n.get("id"): n for n in self.root.iter("number")}
+        self.assertEqual({k: n.get("arg") for k, n in numbers.items()},
+                         {k: "--%s %%" % k for k in ("dropRate", "dropSpeed", "tailLength", "scale", "frameRate")})
+        self.assertEqual([b.get("id") for b in self.root.iter("boolean")], ["showDrops"])
+        # A slider at its default writes nothing, leaving the setting to the
+        # user's file or nimbrel's default: the two defaults must agree.
+        defaults = {"dropRate": 10, "dropSpeed": 50, "tailLength": 10, "scale": 0, "frameRate": 60}
+        self.assertEqual({k: int(n.get("default")) for k, n in numbers.items()}, defaults)
+        for name, number in numbers.items():
+            self.assertLessEqual(int(number.get("low")), defaults[name], name)
+            self.assertLessEqual(defaults[name], int(number.get("high")), name)
+
+
+class WrapperOptionsTest(unittest.TestCase):
+    """The wrapper's command line, with a stand-in for nimbrel on the PATH that
+    keeps the settings file it was started with."""
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="nimbrel-options-")
+        self.addCleanup(shutil.rmtree, self.work, True)
+        bindir = os.path.join(self.work, "bin")
+        os.mkdir(bindir)
+        standin = os.path.join(bindir, "nimbrel")
+        with open(standin, "w") as f:
+            f.write('#!/bin/sh\ncp nimbrel.conf "$NIMBREL_SEEN"\n')
+        os.chmod(standin, 0o755)
+        self.seen = os.path.join(self.work, "seen.conf")
+        self.home = scratch_home()
+        self.addCleanup(shutil.rmtree, self.home, True)
+        self.env = {"HOME": self.home, "PATH": bindir + os.pathsep + os.environ["PATH"],
+                    "NIMBREL_SEEN": self.seen}
+        root = ElementTree.parse(XML).getroot()
+        self.command_args = shlex.split(root.find("command").get("arg"))
+        self.numbers = list(root.iter("number"))
+        self.booleans = list(root.iter("boolean"))
+
+    def user_file(self, text):
+        with open(os.path.join(self.home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
+            f.write(text)
+
+    def run_wrapper(self, args, env=None):
+        if os.path.exists(self.seen):
+            os.remove(self.seen)
+        return subprocess.run([WRAPPER, *args], env=env or self.env, capture_output=True,
+                              text=True, timeout=20)
+
+    def settings_seen(self, result):
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        with open(self.seen) as f:
+            return read_settings(f.read())
+
+    def test_every_command_line_of_the_settings_program_reaches_nimbrel(self):
+        # The settings program writes the command's arg, then each slider not
+        # at its default as arg with % replaced, then a ticked box's arg-set.
+        # Every value of every slider, and the box ticked and not, with the
+        # user's file saying otherwise for each key; every other run in the
+        # one-dash form of older command lines.
+        self.user_file("".join("%s=%s\n" % (n.get("id"), int(n.get("high")) + 1000)
+                               for n in self.numbers) + "showDrops=0\n")
+        ranges = [range(int(n.get("low")), int(n.get("high")) + 1) for n in self.numbers]
+        for step in range(max(len(r) for r in ranges)):
+            args = list(self.command_args)
+            expected = {}
+            for number, values in zip(self.numbers, ranges):
+                value = values[min(step, len(values) - 1)]
+                args += shlex.split(number.get("arg").replace("%", str(value)))
+                expected[number.get("id")] = str(value)
+            ticked = step % 2 == 0
+            for boolean in self.booleans:
+                if ticked:
+                    args += shlex.split(boolean.get("arg-set"))
+                expected[boolean.get("id")] = "1" if ticked else "0"
+            if step % 4 >= 2:
+                args = [a[1:] if a.startswith("--") else a for a in args]
+            seen = self.settings_seen(self.run_wrapper(args))
+            self.assertEqual({k: seen.get(k) for k in expected}, expected, args)
+
+    def test_options_every_hack_is_given_change_nothing(self):
+        self.user_file("dropRate=33\nshowDrops=1\n")
+        for args, changed in ((["-root"], {}), (["--root"], {}), (["-window"], {}), (["-mono"], {}),
+                              (["-install"], {}), (["-noinstall"], {}), (["-fps"], {}),
+                              (["--no-fps"], {}), (["-visual", "TrueColor"], {}),
+                              (["--root", "--fps", "--visual", "0x21", "-install"], {}),
+                              (["-no-showDrops"], {"showDrops": "0"})):
+            with self.subTest(args=args):
+                seen = self.settings_seen(self.run_wrapper(args))
+                self.assertEqual(seen, dict({"dropRate": "33", "showDrops": "1"}, **changed))
+
+    def test_unknown_options_and_values_that_are_no_whole_number_end_it(self):
+        for args in (["-bogus"], ["--dropRate=30"], ["-showdrops"], ["-dropRate", "x"],
+                     ["-dropRate", "1.5"], ["--scale", ""], ["-frameRate", "12abc"],
+                     ["-tailLength", "--5"], ["-dropSpeed", "+5"], ["-dropRate", "5\nxRes=9"],
+                     ["-dropRate"], ["-visual"], ["-window-id", "nope"], ["stray"], ["-"],
+                     ["-root", "-dropRate", "30", "-nope"]):
+            with self.subTest(args=args):
+                result = self.run_wrapper(args)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(len(result.stdout.splitlines()), 1, result.stdout)
+                self.assertTrue(result.stdout.startswith("nimbrel-xscreensaver: "), result.stdout)
+                self.assertEqual(result.stderr, "")
+                self.assertFalse(os.path.exists(self.seen), "nimbrel was started")
+
+    def test_help_ends_with_status_0_and_starts_nothing(self):
+        # Newer MATE screensavers try a hack's saved options with --help first.
+        result = self.run_wrapper(["--dropRate", "5", "--help"])
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertIn("-dropRate N", result.stdout)
+        self.assertFalse(os.path.exists(self.seen))
+
+    def test_user_file_found_as_nimbrel_finds_it(self):
+        places = {"xdg": os.path.join(self.work, "xdg"), "home": os.path.join(self.home, ".config"),
+                  "sys1": os.path.join(self.work, "sys1"), "sys2": os.path.join(self.work, "sys2")}
+        dirs = places["sys1"] + ":" + places["sys2"]
+        cases = [  # (files in, XDG_CONFIG_HOME, XDG_CONFIG_DIRS, expected)
+            (["xdg", "home", "sys1"], places["xdg"], dirs, "xdg"),
+            (["home", "sys1"], places["xdg"], dirs, "sys1"),
+            (["xdg", "home", "sys1"], "", dirs, "home"),
+            (["xdg", "home", "sys1"], None, dirs, "home"),
+            (["xdg", "home", "sys1"], "relative/xdg", dirs, "home"),
+            (["sys2"], None, "::relative:" + places["sys2"], "sys2"),
+            ([], None, dirs, None),
+        ]
+        for files, config_home, config_dirs, expected in cases:
+            with self.subTest(files=files, XDG_CONFIG_HOME=config_home, XDG_CONFIG_DIRS=config_dirs):
+                for name, place in places.items():
+                    shutil.rmtree(os.path.join(place, "nimbrel"), True)
+                    if name in files:
+                        os.makedirs(os.path.join(place, "nimbrel"))
+                        with open(os.path.join(place, "nimbrel", "nimbrel.conf"), "w") as f:
+                            f.write("from=%s\n" % name)
+                env = dict(self.env, XDG_CONFIG_DIRS=config_dirs)
+                if config_home is not None:
+                    env["XDG_CONFIG_HOME"] = config_home
+                seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"], env))
+                self.assertEqual(seen, dict({"dropRate": "5"}, **({"from": expected} if expected else {})))
 
 
 def daemon_skip_reason():
@@ -75,14 +289,14 @@ def daemon_skip_reason():
     return None
 
 
-def ensure_user():
+def ensure_user(name=USER):
     """The ordinary user the daemon runs as (xscreensaver refuses root)."""
     try:
-        return pwd.getpwnam(USER)
+        return pwd.getpwnam(name)
     except KeyError:
         subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
-                        "--shell", "/bin/sh", USER], check=True, capture_output=True)
-        return pwd.getpwnam(USER)
+                        "--shell", "/bin/sh", name], check=True, capture_output=True)
+        return pwd.getpwnam(name)
 
 
 @unittest.skipIf(daemon_skip_reason(), daemon_skip_reason())
@@ -163,15 +377,7 @@ class DaemonTest(unittest.TestCase):
 
     def our_nimbrels(self):
         """Processes running this test's copy of the binary."""
-        found = []
-        for pid in os.listdir("/proc"):
-            if pid.isdigit():
-                try:
-                    if os.readlink("/proc/%s/exe" % pid) == self.binary:
-                        found.append(int(pid))
-                except OSError:
-                    pass
-        return found
+        return processes_of(self.binary)
 
     def assertDaemonCarriesOn(self):
         self.assertIsNone(self.daemon.poll(), "xscreensaver ended: " + self.daemon_log())
@@ -221,6 +427,88 @@ class DaemonTest(unittest.TestCase):
         self.assertDaemonCarriesOn()
         self.deactivate_and_expect_no_nimbrel()
         self.assertDaemonCarriesOn()
+
+
+def settings_program_skip_reason():
+    for tool in ("xscreensaver-settings", "dbus-run-session", "runuser"):
+        if shutil.which(tool) is None:
+            return "%s is not installed" % tool
+    if os.geteuid() != 0:
+        return "not root: cannot create the user that xscreensaver-settings must run as"
+    return staging_unavailable()
+
+
+@unittest.skipIf(settings_program_skip_reason(), settings_program_skip_reason())
+class SettingsProgramTest(unittest.TestCase):
+    """xscreensaver's own settings program with the build installed as the
+    package would be: the hack and nimbrel.xml are linked where it looks for
+    the run, and removed afterwards."""
+
+    HACK = "/usr/libexec/xscreensaver/nimbrel"
+    XML = "/usr/share/xscreensaver/config/nimbrel.xml"
+
+    def setUp(self):
+        user = ensure_user()
+        self.stage = install_staged()
+        self.addCleanup(shutil.rmtree, self.stage, True)
+        self.binary = os.path.join(self.stage, "usr", "bin", "nimbrel")
+        for path, target in ((self.HACK, os.path.join(self.stage, "usr", "bin", "nimbrel-xscreensaver")),
+                             (self.XML, os.path.join(self.stage, "usr", "share", "xscreensaver",
+                                                     "config", "nimbrel.xml"))):
+            if not link_system_path(path, target):
+                self.skipTest("%s is there already (an installed nimbrel?), and this test would "
+                              "have to replace it" % path)
+            self.addCleanup(os.remove, path)
+        self.home = scratch_home(user)
+        self.addCleanup(shutil.rmtree, self.home, True)
+        settings = os.path.join(self.home, ".xscreensaver")
+        with open(settings, "w") as f:
+            f.write("mode: one\nselected: 0\nsplash: False\n"
+                    "programs: \\\n  \"nimbrel\" nimbrel --root -showDrops --dropRate 30 \\n\\\n\n")
+        os.chown(settings, user.pw_uid, user.pw_gid)
+        self.xvfb = Xvfb("1024x768x24")
+        self.addCleanup(self.xvfb.close)
+
+    def nimbrels(self):
+        return processes_of(self.binary)
+
+    def stop(self, program):
+        end_group(program, 10)
+        for pid in self.nimbrels():  # only if a failure left one
+            os.kill(pid, signal.SIGKILL)
+
+    def test_reads_nimbrel_xml_and_previews_the_rain(self):
+        log = open(os.path.join(self.home, "settings.log"), "w+")
+        self.addCleanup(log.close)
+        program = subprocess.Popen(
+            ["runuser", "-u", USER, "--", "env", "-i", "HOME=" + self.home,
+             "DISPLAY=" + self.xvfb.display, "PATH=/usr/bin:/bin", "LANG=C.UTF-8",
+             "dbus-run-session", "--", "xscreensaver-settings", "--debug"],
+            stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, start_new_session=True)
+        self.addCleanup(self.stop, program)
+
+        def text():
+            log.flush()
+            log.seek(0)
+            return log.read()
+        deadline = time.time() + 30
+        while not (self.nimbrels() and re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text())):
+            self.assertLess(time.time(), deadline, "no preview of nimbrel: " + text())
+            self.assertIsNone(program.poll(), "xscreensaver-settings ended: " + text())
+            time.sleep(0.3)
+        preview = re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text()).group(1)
+        picture = self.xvfb.wait_for_picture(
+            preview, lambda p: p.lit(top=p.height - 7, bottom=p.height - 6) != [])
+        self.assertNotEqual(picture.lit(top=picture.height - 7, bottom=picture.height - 6), [],
+                            "no heap in the preview")
+        self.assertEqual(picture.lit(top=picture.height - 6), [])
+
+        said = text()
+        self.assertIn("reading %s..." % self.XML, said)
+        # It warns of anything in the file it does not take, naming the file.
+        self.assertEqual([line for line in said.splitlines() if "nimbrel.xml:" in line or "WARNING" in line], [])
+        # The command line became the page's controls, and they wrote it anew.
+        self.assertIn('scheduling preview "nimbrel --root --dropRate 30 --showDrops"', said)
 
 
 if __name__ == "__main__":
