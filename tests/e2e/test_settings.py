@@ -110,7 +110,7 @@ class SettingsTest(XTestCase):
             self.assertEqual(f.read(), example)  # the installed example says the same
         self.assertEqual(sorted(re.findall(r"^(\w+)=", example, re.M)),
                          sorted(["xRes", "yRes", "fullscreen", "dropRate", "dropSpeed",
-                                 "tailLength", "showDrops", "frameRate"]))
+                                 "tailLength", "showDrops", "frameRate", "scale"]))
         program = self.start(settings=example)
         program.find_window()
         self.assertEqual(program.geometry(), (640, 480))
