@@ -2,13 +2,14 @@
 # Installs the Debian packages nimbrel needs, skipping what is already there.
 #   install-deps.sh          build and run the program
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,
-#                            xdotool, xscreensaver, dpkg-dev for the package, ...)
+#                            xdotool, xscreensaver, dpkg-dev for the package,
+#                            sdl12-compat to run the tests on it too, ...)
 set -euo pipefail
 
 pkgs=(build-essential cmake pkg-config libsdl1.2-dev)
 if [ "${1:-}" = "--tests" ]; then
   pkgs+=(libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
-         dpkg-dev file xscreensaver xscreensaver-data)
+         dpkg-dev file xscreensaver xscreensaver-data libsdl1.2-compat)
 fi
 
 missing=()

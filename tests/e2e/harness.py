@@ -11,6 +11,21 @@ ROOT = os.path.join(HERE, "..", "..")
 BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
 FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
 WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
+# The SDL library the program runs on in this pass: "sdl1.2" (classic SDL
+# 1.2), "sdl12-compat" (SDL 1.2 on SDL 2) or "sdl2" (a build on SDL 2).
+LIBRARY = os.environ.get("NIMBREL_SDL_LIBRARY", "sdl1.2")
+
+
+def is_library(version, library=LIBRARY):
+    """Whether an SDL version (major, minor, patch) is the named library's:
+    sdl12-compat calls itself 1.2.50 or later, classic SDL 1.2 ends at 1.2.15."""
+    if library == "sdl1.2":
+        return version[:2] == (1, 2) and version[2] < 50
+    if library == "sdl12-compat":
+        return version[:2] == (1, 2) and version[2] >= 50
+    if library == "sdl2":
+        return version[0] == 2
+    raise ValueError("unknown SDL library %r" % library)
 
 
 class Xvfb:
@@ -144,6 +159,15 @@ class Program:
                                      preexec_fn=limit)
         self.window = None
 
+    def shown_version(self):
+        """The SDL version (major, minor, patch) the program runs on, known
+        once it has shown its first frame; None before."""
+        try:
+            with open(self.flips + ".version") as f:
+                return tuple(int(n) for n in f.read().split("."))
+        except FileNotFoundError:
+            return None
+
     def frames(self):
         """After the program has ended: (frames shown, seconds from first to last)."""
         with open(self.flips) as f:
@@ -154,20 +178,26 @@ class Program:
         """User plus system time the running program has used so far."""
         return cpu_seconds(self.proc.pid)
 
-    def find_window(self, timeout=15):
-        """The top-level window of the program (the one a window manager talks to)."""
+    def find_window(self, timeout=30):
+        """The top-level window of the program (the one a window manager talks
+        to), once the program has shown a frame in it: SDL 2 under sdl12-compat
+        opens a window and replaces it with another before the first frame."""
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
                 raise AssertionError("nimbrel ended early with status %s: %s"
                                      % (self.proc.returncode, self.stdout()))
-            r = self.xvfb.run(["xdotool", "search", "--pid", str(self.proc.pid)])
-            ids = r.stdout.split()
-            if ids:
-                self.window = int(ids[0])
-                return self.window
+            if self.shown_version() is not None:
+                ids = self.visible_windows()
+                if ids:
+                    self.window = ids[0]
+                    return self.window
             time.sleep(0.1)
-        raise AssertionError("no window appeared")
+        raise AssertionError("no window with a frame in it appeared")
+
+    def visible_windows(self):
+        r = self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)])
+        return [int(w) for w in r.stdout.split()]
 
     def geometry(self):
         info = self.xvfb.run(["xwininfo", "-id", str(self.window)]).stdout

@@ -21,10 +21,12 @@ class Outcomes(XTestCase):
         program = self.start(settings=settings, memory_mib=memory_mib)
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline and program.running():
+            # The window that shows the first frame: sdl12-compat replaces
+            # the one it opens first.
             if program.window is None:
-                ids = self.xvfb.run(["xdotool", "search", "--pid", str(program.proc.pid)]).stdout.split()
+                ids = program.visible_windows() if program.shown_version() else []
                 if ids:
-                    program.window = int(ids[0])
+                    program.window = ids[0]
                     shown_at = time.monotonic()
             elif time.monotonic() - shown_at > 0.5:
                 break
