@@ -1,8 +1,10 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
+import select
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -290,6 +292,60 @@ def make_window(display, width, height):
     w.map()
     d.sync()
     return d, w
+
+
+class FullScreenGranter:
+    """The one thing a window manager does that SDL 2 needs for full screen:
+    a window whose client asks for _NET_WM_STATE_FULLSCREEN is moved to the
+    corner and made the screen's size. Without it, as in a bare Xvfb, such
+    a window keeps the size SDL 2 gave it. Classic SDL 1.2 asks nobody: it
+    covers the screen with an override-redirect window of its own."""
+
+    def __init__(self, display):
+        from Xlib import X, display as xdisplay
+        self.conn = xdisplay.Display(display)
+        # Requests are sent to the root window for whoever listens there.
+        self.conn.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.state = self.conn.intern_atom("_NET_WM_STATE")
+        self.full = self.conn.intern_atom("_NET_WM_STATE_FULLSCREEN")
+        self.conn.sync()
+        self.lock = threading.Lock()
+        self._granted = set()
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._serve, daemon=True)
+        self.thread.start()
+
+    def granted(self):
+        """Windows that were made full screen and still exist (X hands a
+        later client the same window ids again)."""
+        with self.lock:
+            return set(self._granted)
+
+    def _serve(self):
+        from Xlib import X, Xatom
+        screen = self.conn.screen()
+        while not self.stopping.is_set():
+            select.select([self.conn.fileno()], [], [], 0.1)
+            while self.conn.pending_events():
+                event = self.conn.next_event()
+                if event.type == X.DestroyNotify:
+                    with self.lock:
+                        self._granted.discard(event.window.id)
+                if event.type != X.ClientMessage or event.client_type != self.state:
+                    continue
+                _, data = event.data
+                if data[0] == 1 and self.full in data[1:3]:  # 1: add
+                    event.window.configure(x=0, y=0, width=screen.width_in_pixels,
+                                           height=screen.height_in_pixels)
+                    event.window.change_property(self.state, Xatom.ATOM, 32, [self.full])
+                    self.conn.flush()
+                    with self.lock:
+                        self._granted.add(event.window.id)
+
+    def close(self):
+        self.stopping.set()
+        self.thread.join()
+        self.conn.close()
 
 
 class XTestCase(unittest.TestCase):
