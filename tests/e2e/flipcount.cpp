@@ -3,9 +3,10 @@
 // picture) and SDL 2's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
 // and writes the count with the times of the first and last frame to
 // $NIMBREL_FLIPS when the process exits. At the first frame it also writes
-// the version of the SDL library the process really runs on to
-// $NIMBREL_FLIPS.version: a process that leaves through _exit writes no count,
-// and the tests must know which library they ran on.
+// the version of the SDL library the process really runs on and the time of
+// that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
+// writes no count, and the tests must know which library they ran on.
+// Times are CLOCK_MONOTONIC seconds, as Python's time.monotonic().
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -47,7 +48,7 @@ SdlVersion linkedVersion()
     return version;
 }
 
-void writeVersion()
+void writeVersion(double at)
 {
     const char* flipsPath = std::getenv("NIMBREL_FLIPS");
     if (flipsPath == nullptr)
@@ -56,7 +57,7 @@ void writeVersion()
     const std::string partial = path + ".partial";
     const SdlVersion v = linkedVersion();
     if (FILE* f = std::fopen(partial.c_str(), "w")) {
-        std::fprintf(f, "%d.%d.%d\n", v.major, v.minor, v.patch);
+        std::fprintf(f, "%d.%d.%d %.6f\n", v.major, v.minor, v.patch, at);
         std::fclose(f);
         // Whole or not at all for a reader that polls for it.
         std::rename(partial.c_str(), path.c_str());
@@ -78,7 +79,7 @@ void counted()
     last = seconds();
     if (flips++ == 0) {
         first = last;
-        writeVersion();
+        writeVersion(first);
     }
 }
 

@@ -12,6 +12,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
 FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
+STALLFRAME = os.environ.get("NIMBREL_STALLFRAME") or os.path.join(ROOT, "build", "tests", "libstallframe.so")
 WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
 # The SDL library the program runs on in this pass: "sdl1.2" (classic SDL
 # 1.2), "sdl12-compat" (SDL 1.2 on SDL 2) or "sdl2" (a build on SDL 2).
@@ -136,7 +137,7 @@ class Picture:
 class Program:
     """One run of nimbrel in its own working directory."""
 
-    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None):
+    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None, preload=()):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
         if settings is not None:
@@ -147,7 +148,7 @@ class Program:
         self.flips = os.path.join(self.dir, "flips")
         # Count the frames shown; a sanitizer runtime would otherwise insist
         # on coming first.
-        counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
+        counting = {"LD_PRELOAD": " ".join([FLIPCOUNT, *preload]), "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
         counting.update(env or {})
         limit = None
@@ -161,14 +162,25 @@ class Program:
                                      preexec_fn=limit)
         self.window = None
 
-    def shown_version(self):
-        """The SDL version (major, minor, patch) the program runs on, known
-        once it has shown its first frame; None before."""
+    def first_frame(self):
+        """(SDL version as (major, minor, patch), time.monotonic() of the
+        first frame), known once the program has shown it; None before."""
         try:
             with open(self.flips + ".version") as f:
-                return tuple(int(n) for n in f.read().split("."))
+                version, at = f.read().split()
         except FileNotFoundError:
             return None
+        return tuple(int(n) for n in version.split(".")), float(at)
+
+    def shown_version(self):
+        """The SDL version the program runs on, once it has shown a frame."""
+        first = self.first_frame()
+        return first and first[0]
+
+    def last_frame_time(self):
+        """After the program has ended normally: time.monotonic() of its last frame."""
+        with open(self.flips) as f:
+            return float(f.read().split()[2])
 
     def frames(self):
         """After the program has ended: (frames shown, seconds from first to last)."""
