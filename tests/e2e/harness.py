@@ -151,6 +151,9 @@ class Program:
         counting = {"LD_PRELOAD": " ".join([FLIPCOUNT, *preload]), "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
         counting.update(env or {})
+        # Without the frame counter (a build without tests) there is no
+        # first frame to wait for.
+        self.counted = any(os.path.exists(p) for p in counting["LD_PRELOAD"].split())
         limit = None
         if memory_mib is not None:
             def limit():  # in the child, before it starts the program
@@ -201,7 +204,7 @@ class Program:
             if self.proc.poll() is not None:
                 raise AssertionError("nimbrel ended early with status %s: %s"
                                      % (self.proc.returncode, self.stdout()))
-            if self.shown_version() is not None:
+            if self.shown_version() is not None or not self.counted:
                 ids = self.visible_windows()
                 if ids:
                     self.window = ids[0]
