@@ -10,9 +10,13 @@ for the rain to settle in, then reads the CPU time of both processes from
     | window | settings | nimbrel % | X server % | together % | frames per second |
 
 With --repeat N it runs N times and prints the median of each column.
+With --library sdl12-compat the program runs on sdl12-compat, the SDL 1.2 of
+current distributions, instead of classic SDL 1.2; each run checks the version
+of the library it really ran on.
 
     cpu_share.py [--bin PATH] [--size WxH] [--set key=value ...]
                  [--seconds S] [--settle S] [--repeat N] [--header]
+                 [--library sdl1.2|sdl12-compat]
 
 The binary is --bin, else $NIMBREL_BIN, else build/nimbrel. The frame counter
 is $NIMBREL_FLIPCOUNT, else tests/libflipcount.so in the binary's build tree.
@@ -37,15 +41,34 @@ def flipcount_for(binary):
     return beside if os.path.exists(beside) else harness.FLIPCOUNT
 
 
-def measure_once(binary, width, height, settings, seconds, settle):
+# Where Debian-like systems keep sdl12-compat, beside classic SDL 1.2.
+SDL12_COMPAT_DIRS = ["/usr/lib/x86_64-linux-gnu/sdl12-compat", "/usr/lib/aarch64-linux-gnu/sdl12-compat",
+                     "/usr/lib64/sdl12-compat"]
+
+
+def library_env(library):
+    """What the program's environment needs to run on the library."""
+    if library == "sdl1.2":
+        return {}
+    for folder in SDL12_COMPAT_DIRS:
+        if os.path.exists(os.path.join(folder, "libSDL-1.2.so.0")):
+            return {"LD_LIBRARY_PATH": folder}
+    sys.exit("sdl12-compat is not installed (Debian: libsdl1.2-compat)")
+
+
+def measure_once(binary, width, height, settings, seconds, settle, library):
     """(nimbrel %, X server %, frames per second) of one run."""
     conf = "xRes=%d\nyRes=%d\n" % (width, height) + "".join("%s\n" % s for s in settings)
     xvfb = harness.Xvfb(size="%dx%dx24" % (width, height))
     try:
-        program = harness.Program(xvfb, settings=conf, command=[binary],
-                                  env={"LD_PRELOAD": flipcount_for(binary)})
+        env = {"LD_PRELOAD": flipcount_for(binary)}
+        env.update(library_env(library))
+        program = harness.Program(xvfb, settings=conf, command=[binary], env=env)
         try:
             program.find_window()
+            version = program.shown_version()
+            if not harness.is_library(version, library):
+                raise RuntimeError("asked for %s, ran on SDL %s" % (library, ".".join(map(str, version))))
             time.sleep(settle)
             if not program.running():
                 raise RuntimeError("nimbrel ended early with status %s: %s"
@@ -90,13 +113,16 @@ def main():
                         help="seconds to wait after the window appears")
     parser.add_argument("--repeat", type=int, default=1, help="runs; prints the medians")
     parser.add_argument("--header", action="store_true", help="print the table header first")
+    parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat"], default="sdl1.2",
+                        help="the SDL 1.2 to run on: classic, or sdl12-compat on SDL 2")
     args = parser.parse_args()
     for s in args.set:
         if "=" not in s:
             parser.error("--set takes key=value, not %r" % s)
 
     width, height = args.size
-    runs = [measure_once(args.bin, width, height, args.set, args.seconds, args.settle)
+    binary = os.path.abspath(args.bin)  # the program runs in a directory of its own
+    runs = [measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library)
             for _ in range(max(1, args.repeat))]
     prog = statistics.median(r[0] for r in runs)
     xsrv = statistics.median(r[1] for r in runs)
@@ -105,6 +131,8 @@ def main():
     if args.header:
         print(HEADER)
     label = " ".join(args.set) if args.set else "defaults"
+    if args.library != "sdl1.2":
+        label += ", on " + args.library
     print("| %dx%d | %s | %.1f | %.1f | %.1f | %.0f |" % (width, height, label, prog, xsrv, both, fps),
           flush=True)
 

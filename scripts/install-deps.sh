@@ -3,14 +3,16 @@
 #   install-deps.sh          build and run the program
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,
 #                            xdotool, xscreensaver, mate-screensaver with a D-Bus
-#                            session and gsettings, dpkg-dev for the package, ...)
+#                            session and gsettings, dpkg-dev for the package,
+#                            sdl12-compat to run the tests on it too, ...)
 set -euo pipefail
 
 pkgs=(build-essential cmake pkg-config libsdl2-dev)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
-         dpkg-dev file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin)
+         dpkg-dev file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin
+         libsdl1.2-compat)
 fi
 
 missing=()

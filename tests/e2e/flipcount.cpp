@@ -1,17 +1,28 @@
 // Preloaded into the real program by the whole-program tests: counts the
-// frames it shows by wrapping SDL_Flip and SDL_UpdateRects (a kept picture),
+// frames it shows by wrapping SDL 1.2's SDL_Flip and SDL_UpdateRects (a kept
+// picture) and SDL 2's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
 // and writes the count with the times of the first and last frame to
-// $NIMBREL_FLIPS when the process exits.
+// $NIMBREL_FLIPS when the process exits. At the first frame it also writes
+// the version of the SDL library the process really runs on and the time of
+// that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
+// writes no count, and the tests must know which library they ran on.
+// Times are CLOCK_MONOTONIC seconds, as Python's time.monotonic().
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 struct SDL_Surface;
 struct SDL_Rect;
+struct SDL_Window;
 
 namespace {
+
+struct SdlVersion {
+    unsigned char major, minor, patch;
+};
 
 long flips = 0;
 double first = 0.0, last = 0.0;
@@ -21,6 +32,36 @@ double seconds()
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// SDL 1.2, classic or sdl12-compat, answers SDL_Linked_Version; SDL 2 only
+// SDL_GetVersion.
+SdlVersion linkedVersion()
+{
+    SdlVersion version{0, 0, 0};
+    using Linked = const SdlVersion* (*)();
+    using Get = void (*)(SdlVersion*);
+    if (auto linked = reinterpret_cast<Linked>(dlsym(RTLD_DEFAULT, "SDL_Linked_Version")))
+        version = *linked();
+    else if (auto get = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "SDL_GetVersion")))
+        get(&version);
+    return version;
+}
+
+void writeVersion(double at)
+{
+    const char* flipsPath = std::getenv("NIMBREL_FLIPS");
+    if (flipsPath == nullptr)
+        return;
+    const std::string path = std::string(flipsPath) + ".version";
+    const std::string partial = path + ".partial";
+    const SdlVersion v = linkedVersion();
+    if (FILE* f = std::fopen(partial.c_str(), "w")) {
+        std::fprintf(f, "%d.%d.%d %.6f\n", v.major, v.minor, v.patch, at);
+        std::fclose(f);
+        // Whole or not at all for a reader that polls for it.
+        std::rename(partial.c_str(), path.c_str());
+    }
 }
 
 __attribute__((destructor)) void report()
@@ -33,27 +74,47 @@ __attribute__((destructor)) void report()
     }
 }
 
-} // namespace
-
-static void counted()
+void counted()
 {
     last = seconds();
-    if (flips++ == 0)
+    if (flips++ == 0) {
         first = last;
+        writeVersion(first);
+    }
 }
+
+template <typename Function>
+Function next(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
 
 extern "C" int SDL_Flip(SDL_Surface* screen)
 {
-    using Flip = int (*)(SDL_Surface*);
-    static Flip real = reinterpret_cast<Flip>(dlsym(RTLD_NEXT, "SDL_Flip"));
+    static auto real = next<int (*)(SDL_Surface*)>("SDL_Flip");
     counted();
     return real(screen);
 }
 
 extern "C" void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects)
 {
-    using Update = void (*)(SDL_Surface*, int, SDL_Rect*);
-    static Update real = reinterpret_cast<Update>(dlsym(RTLD_NEXT, "SDL_UpdateRects"));
+    static auto real = next<void (*)(SDL_Surface*, int, SDL_Rect*)>("SDL_UpdateRects");
     counted();
     real(screen, count, rects);
+}
+
+extern "C" int SDL_UpdateWindowSurface(SDL_Window* window)
+{
+    static auto real = next<int (*)(SDL_Window*)>("SDL_UpdateWindowSurface");
+    counted();
+    return real(window);
+}
+
+extern "C" int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int count)
+{
+    static auto real = next<int (*)(SDL_Window*, const SDL_Rect*, int)>("SDL_UpdateWindowSurfaceRects");
+    counted();
+    return real(window, rects, count);
 }

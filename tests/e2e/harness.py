@@ -1,9 +1,11 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
+import select
 import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -11,7 +13,23 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
 FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
+STALLFRAME = os.environ.get("NIMBREL_STALLFRAME") or os.path.join(ROOT, "build", "tests", "libstallframe.so")
 WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
+# The SDL library the program runs on in this pass: "sdl1.2" (classic SDL
+# 1.2), "sdl12-compat" (SDL 1.2 on SDL 2) or "sdl2" (a build on SDL 2).
+LIBRARY = os.environ.get("NIMBREL_SDL_LIBRARY", "sdl1.2")
+
+
+def is_library(version, library=LIBRARY):
+    """Whether an SDL version (major, minor, patch) is the named library's:
+    sdl12-compat calls itself 1.2.50 or later, classic SDL 1.2 ends at 1.2.15."""
+    if library == "sdl1.2":
+        return version[:2] == (1, 2) and version[2] < 50
+    if library == "sdl12-compat":
+        return version[:2] == (1, 2) and version[2] >= 50
+    if library == "sdl2":
+        return version[0] == 2
+    raise ValueError("unknown SDL library %r" % library)
 
 
 class Xvfb:
@@ -120,7 +138,7 @@ class Picture:
 class Program:
     """One run of nimbrel in its own working directory."""
 
-    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None):
+    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None, preload=()):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
         if settings is not None:
@@ -131,12 +149,15 @@ class Program:
         self.flips = os.path.join(self.dir, "flips")
         # Count the frames shown; a sanitizer runtime would otherwise insist
         # on coming first.
-        counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
+        counting = {"LD_PRELOAD": " ".join([FLIPCOUNT, *preload]), "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
         # Settings come from the test alone, not from the user's or the
         # machine's nimbrel.conf, which nimbrel would find otherwise.
         counting.update({"XDG_CONFIG_HOME": self.dir, "XDG_CONFIG_DIRS": self.dir})
         counting.update(env or {})
+        # Without the frame counter (a build without tests) there is no
+        # first frame to wait for.
+        self.counted = any(os.path.exists(p) for p in counting["LD_PRELOAD"].split())
         limit = None
         if memory_mib is not None:
             def limit():  # in the child, before it starts the program
@@ -148,6 +169,26 @@ class Program:
                                      preexec_fn=limit)
         self.window = None
 
+    def first_frame(self):
+        """(SDL version as (major, minor, patch), time.monotonic() of the
+        first frame), known once the program has shown it; None before."""
+        try:
+            with open(self.flips + ".version") as f:
+                version, at = f.read().split()
+        except FileNotFoundError:
+            return None
+        return tuple(int(n) for n in version.split(".")), float(at)
+
+    def shown_version(self):
+        """The SDL version the program runs on, once it has shown a frame."""
+        first = self.first_frame()
+        return first and first[0]
+
+    def last_frame_time(self):
+        """After the program has ended normally: time.monotonic() of its last frame."""
+        with open(self.flips) as f:
+            return float(f.read().split()[2])
+
     def frames(self):
         """After the program has ended: (frames shown, seconds from first to last)."""
         with open(self.flips) as f:
@@ -158,20 +199,26 @@ class Program:
         """User plus system time the running program has used so far."""
         return cpu_seconds(self.proc.pid)
 
-    def find_window(self, timeout=15):
-        """The top-level window of the program (the one a window manager talks to)."""
+    def find_window(self, timeout=30):
+        """The top-level window of the program (the one a window manager talks
+        to), once the program has shown a frame in it: SDL 2 under sdl12-compat
+        opens a window and replaces it with another before the first frame."""
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
                 raise AssertionError("nimbrel ended early with status %s: %s"
                                      % (self.proc.returncode, self.stdout()))
-            r = self.xvfb.run(["xdotool", "search", "--pid", str(self.proc.pid)])
-            ids = r.stdout.split()
-            if ids:
-                self.window = int(ids[0])
-                return self.window
+            if self.shown_version() is not None or not self.counted:
+                ids = self.visible_windows()
+                if ids:
+                    self.window = ids[0]
+                    return self.window
             time.sleep(0.1)
-        raise AssertionError("no window appeared")
+        raise AssertionError("no window with a frame in it appeared")
+
+    def visible_windows(self):
+        r = self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)])
+        return [int(w) for w in r.stdout.split()]
 
     def geometry(self):
         info = self.xvfb.run(["xwininfo", "-id", str(self.window)]).stdout
@@ -264,6 +311,60 @@ def make_window(display, width, height):
     w.map()
     d.sync()
     return d, w
+
+
+class FullScreenGranter:
+    """The one thing a window manager does that SDL 2 needs for full screen:
+    a window whose client asks for _NET_WM_STATE_FULLSCREEN is moved to the
+    corner and made the screen's size. Without it, as in a bare Xvfb, such
+    a window keeps the size SDL 2 gave it. Classic SDL 1.2 asks nobody: it
+    covers the screen with an override-redirect window of its own."""
+
+    def __init__(self, display):
+        from Xlib import X, display as xdisplay
+        self.conn = xdisplay.Display(display)
+        # Requests are sent to the root window for whoever listens there.
+        self.conn.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.state = self.conn.intern_atom("_NET_WM_STATE")
+        self.full = self.conn.intern_atom("_NET_WM_STATE_FULLSCREEN")
+        self.conn.sync()
+        self.lock = threading.Lock()
+        self._granted = set()
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._serve, daemon=True)
+        self.thread.start()
+
+    def granted(self):
+        """Windows that were made full screen and still exist (X hands a
+        later client the same window ids again)."""
+        with self.lock:
+            return set(self._granted)
+
+    def _serve(self):
+        from Xlib import X, Xatom
+        screen = self.conn.screen()
+        while not self.stopping.is_set():
+            select.select([self.conn.fileno()], [], [], 0.1)
+            while self.conn.pending_events():
+                event = self.conn.next_event()
+                if event.type == X.DestroyNotify:
+                    with self.lock:
+                        self._granted.discard(event.window.id)
+                if event.type != X.ClientMessage or event.client_type != self.state:
+                    continue
+                _, data = event.data
+                if data[0] == 1 and self.full in data[1:3]:  # 1: add
+                    event.window.configure(x=0, y=0, width=screen.width_in_pixels,
+                                           height=screen.height_in_pixels)
+                    event.window.change_property(self.state, Xatom.ATOM, 32, [self.full])
+                    self.conn.flush()
+                    with self.lock:
+                        self._granted.add(event.window.id)
+
+    def close(self):
+        self.stopping.set()
+        self.thread.join()
+        self.conn.close()
 
 
 class XTestCase(unittest.TestCase):

@@ -1,9 +1,13 @@
-"""Frames paced to a steady rate where SDL's flip does not wait for the display."""
+"""Frames paced to a steady rate where SDL's flip does not wait for the display,
+and the ways a stop signal ends them."""
+import os
+import shutil
 import signal
+import tempfile
 import time
 import unittest
 
-from harness import XTestCase, cpu_seconds
+from harness import STALLFRAME, XTestCase, cpu_seconds
 
 
 class PacingTest(XTestCase):
@@ -62,6 +66,43 @@ class PacingTest(XTestCase):
                 self.assertEqual(program.wait(10), 0)
                 frames, _ = program.frames()
                 self.assertGreater(frames, 10)
+
+    def test_a_stop_signal_makes_no_further_frame(self):
+        # Two frames a second, and the signal half way between two of them:
+        # a frame made after the signal would come a quarter second later.
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(signal=sig.name):
+                program = self.start(settings="frameRate=2\n")
+                program.find_window()
+                _, first = program.first_frame()
+                time.sleep(max(0.0, first + 1.25 - time.monotonic()))
+                sent = time.monotonic()
+                program.proc.send_signal(sig)
+                self.assertEqual(program.wait(10), 0)
+                frames, _ = program.frames()
+                self.assertEqual(frames, 3)
+                self.assertLess(program.last_frame_time(), sent)
+
+    def test_a_stop_signal_ends_it_within_2_s_while_a_frame_hangs(self):
+        # As when the video library is stuck inside Xlib for good: the frame
+        # never returns, so the loop never looks at the signal's flag again.
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(signal=sig.name):
+                scratch = tempfile.mkdtemp(prefix="nimbrel-stall-")
+                self.addCleanup(shutil.rmtree, scratch, True)
+                flag = os.path.join(scratch, "stall")
+                program = self.start(preload=[STALLFRAME], env={"NIMBREL_STALL": flag})
+                program.find_window()
+                open(flag, "w").close()
+                deadline = time.monotonic() + 10
+                while not os.path.exists(flag + ".stuck") and time.monotonic() < deadline:
+                    time.sleep(0.02)
+                self.assertTrue(os.path.exists(flag + ".stuck"), "no frame hung")
+                self.assertStillRunning(program, 0.5)
+                sent = time.monotonic()
+                program.proc.send_signal(sig)
+                self.assertEqual(program.wait(2.0), 0)
+                self.assertLess(time.monotonic() - sent, 2.0)
 
 
 if __name__ == "__main__":

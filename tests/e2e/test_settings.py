@@ -6,7 +6,7 @@ import tempfile
 import time
 import unittest
 
-from harness import ROOT, Picture, XTestCase, Xvfb
+from harness import LIBRARY, ROOT, FullScreenGranter, Picture, XTestCase, Xvfb
 
 
 def viewable_size_windows(xvfb, width, height):
@@ -21,7 +21,35 @@ def viewable_size_windows(xvfb, width, height):
     return found
 
 
-class SettingsTest(XTestCase):
+class GrantingXTestCase(XTestCase):
+    """An X server that grants full screen to windows that ask for it."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.granter = FullScreenGranter(cls.xvfb.display)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.granter.close()
+        super().tearDownClass()
+
+    def assertFullScreenIsLibrarys(self, program, full):
+        """Classic SDL 1.2 covers the screen with an override-redirect window
+        of its own; SDL 2, under sdl12-compat, asks the window manager to make
+        its window full screen."""
+        overriding = [wid for wid in viewable_size_windows(self.xvfb, *self.screen_size)
+                      if "Override Redirect State: yes" in self.xvfb.run(["xwininfo", "-id", wid]).stdout]
+        if LIBRARY == "sdl1.2":
+            self.assertEqual(bool(overriding), full)
+        else:
+            self.assertEqual(overriding, [])
+            self.assertEqual(program.window in self.granter.granted(), full)
+
+
+class SettingsTest(GrantingXTestCase):
+
+    screen_size = (1024, 768)
 
     def lit_after(self, program, seconds):
         time.sleep(seconds)
@@ -41,6 +69,7 @@ class SettingsTest(XTestCase):
                 program.find_window()
                 time.sleep(0.5)
                 self.assertEqual(bool(viewable_size_windows(self.xvfb, 1024, 768)), full)
+                self.assertFullScreenIsLibrarys(program, full)
                 program.click()
                 self.assertEqual(program.wait(10), 0)
 
@@ -122,12 +151,15 @@ class SettingsTest(XTestCase):
         self.assertAlmostEqual(frames / seconds, 60, delta=5)
 
 
-class ScreenSizeTest(XTestCase):
+class ScreenSizeTest(GrantingXTestCase):
     """A side of 0 is the screen's, on a screen of a size no default matches."""
+
+    screen_size = (1280, 800)
 
     @classmethod
     def setUpClass(cls):
         cls.xvfb = Xvfb("1280x800x24")
+        cls.granter = FullScreenGranter(cls.xvfb.display)
 
     def test_a_side_of_0_takes_the_screens(self):
         # Unpaced rain, light enough that the heap forms in a few seconds
@@ -141,11 +173,7 @@ class ScreenSizeTest(XTestCase):
                 program = self.start(settings=settings + rain)
                 program.find_window()
                 self.assertEqual(program.geometry(), size)
-                # Full screen shows in an override-redirect window over the screen.
-                overriding = [wid for wid in viewable_size_windows(self.xvfb, *size)
-                              if "Override Redirect State: yes" in
-                              self.xvfb.run(["xwininfo", "-id", wid]).stdout]
-                self.assertEqual(bool(overriding), full)
+                self.assertFullScreenIsLibrarys(program, full)
                 picture = self.xvfb.wait_for_picture("root" if full else program.window,
                                                      lambda p: len(p.lit()) >= 200, every=0.5)
                 lit = picture.lit()

@@ -4,10 +4,17 @@ import subprocess
 import time
 import unittest
 
-from harness import BIN, XTestCase
+from harness import BIN, LIBRARY, XTestCase, is_library
 
 
 class WindowTest(XTestCase):
+
+    def test_runs_on_the_sdl_library_it_is_tested_on(self):
+        program = self.start()
+        program.find_window()
+        version = program.shown_version()
+        self.assertTrue(is_library(version), "testing %s, but running on SDL %s"
+                        % (LIBRARY, ".".join(map(str, version))))
 
     def test_default_window_is_black_640_by_480(self):
         program = self.start()

@@ -13,13 +13,16 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, install_staged,
+from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, install_staged,
                      link_system_path, make_window, processes_of, staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
 # drops hidden so that only the heap shows.
 HEAVY = "dropRate=200\ndropSpeed=1\nframeRate=0\nshowDrops=0\n"
+# The same with the falling drops drawn: the most drawing in every frame, so
+# that the screensaver most likely ends in the middle of one.
+HEAVY_SHOWN = HEAVY.replace("showDrops=0", "showDrops=1")
 
 
 def wrapper_env(home):
@@ -28,11 +31,19 @@ def wrapper_env(home):
     return {"HOME": home, "PATH": path, "XDG_CONFIG_HOME": ""}
 
 
+def user_settings(home):
+    return os.path.join(home, ".config", "nimbrel", "nimbrel.conf")
+
+
+def write_settings(home, settings):
+    with open(user_settings(home), "w") as f:  # an existing file keeps its owner
+        f.write(settings)
+
+
 def scratch_home(owner=None):
     home = tempfile.mkdtemp(prefix="nimbrel-home-")
     os.makedirs(os.path.join(home, ".config", "nimbrel"))
-    with open(os.path.join(home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
-        f.write(HEAVY)
+    write_settings(home, HEAVY)
     if owner is not None:
         for dirpath, _, files in os.walk(home):
             for name in [dirpath] + [os.path.join(dirpath, f) for f in files]:
@@ -338,8 +349,11 @@ class DaemonTest(unittest.TestCase):
         shutil.rmtree(cls.bindir, True)
 
     def as_user(self, *args):
+        # The pass on sdl12-compat finds it through LD_LIBRARY_PATH.
+        library_path = ["LD_LIBRARY_PATH=" + os.environ["LD_LIBRARY_PATH"]] \
+            if "LD_LIBRARY_PATH" in os.environ else []
         return ["runuser", "-u", USER, "--", "env", "HOME=" + self.home,
-                "DISPLAY=" + self.xvfb.display, *args]
+                "DISPLAY=" + self.xvfb.display, *library_path, *args]
 
     def command(self, *args):
         return subprocess.run(self.as_user("xscreensaver-command", *args), env=self.xvfb.env(),
@@ -379,6 +393,36 @@ class DaemonTest(unittest.TestCase):
         """Processes running this test's copy of the binary."""
         return processes_of(self.binary)
 
+    def our_wrappers(self):
+        """Processes running this test's copy of the wrapper, a shell script."""
+        found = []
+        for pid in os.listdir("/proc"):
+            if pid.isdigit():
+                try:
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        args = f.read().split(b"\0")
+                except OSError:
+                    continue
+                if os.fsencode(self.wrapper) in args:
+                    found.append(int(pid))
+        return found
+
+    def kill_leftovers(self):
+        """A stuck process would otherwise outlive the test for good."""
+        for pid in self.our_nimbrels() + self.our_wrappers():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+
+    def sdl_library_of(self, pid):
+        """Which SDL 1.2 the process has loaded, by where its file lies."""
+        with open("/proc/%d/maps" % pid) as f:
+            paths = {line.split()[-1] for line in f if "libSDL-1.2.so" in line}
+        if not paths:
+            return None
+        return "sdl12-compat" if all("/sdl12-compat/" in p for p in paths) else "sdl1.2"
+
     def assertDaemonCarriesOn(self):
         self.assertIsNone(self.daemon.poll(), "xscreensaver ended: " + self.daemon_log())
         answer = self.command("-time")
@@ -413,6 +457,36 @@ class DaemonTest(unittest.TestCase):
 
         self.deactivate_and_expect_no_nimbrel()
         self.assertDaemonCarriesOn()
+
+    def test_heavy_unpaced_rain_ends_with_the_screensaver_every_time(self):
+        # Drawing into the window the screensaver has just taken away could
+        # leave the video library stuck inside Xlib, and nimbrel with it.
+        write_settings(self.home, HEAVY_SHOWN)
+        self.addCleanup(write_settings, self.home, HEAVY)
+        self.addCleanup(self.kill_leftovers)  # after the daemon has stopped
+        self.start_daemon()
+        self.addCleanup(self.stop_daemon)
+        for round in range(4):
+            with self.subTest(round=round):
+                self.assertEqual(self.command("-activate").returncode, 0)
+                # Running and drawing (a sanitizer build starts slowly): drops
+                # in the upper half, where no heap is yet.
+                picture = self.xvfb.wait_for_picture(
+                    "root", lambda p: len(p.lit(bottom=self.HEIGHT // 2)) > 50, every=0.5)
+                self.assertGreater(len(picture.lit(bottom=self.HEIGHT // 2)), 50,
+                                   "no rain: " + self.daemon_log())
+                nimbrels = self.our_nimbrels()
+                self.assertEqual(len(nimbrels), 1, nimbrels)
+                self.assertEqual(self.sdl_library_of(nimbrels[0]), LIBRARY if LIBRARY != "sdl2" else None)
+                self.assertTrue(self.our_wrappers(), "no wrapper runs")
+                time.sleep(3.0)
+                self.assertEqual(self.command("-deactivate").returncode, 0)
+                deadline = time.time() + 3.0
+                while (self.our_nimbrels() or self.our_wrappers()) and time.time() < deadline:
+                    time.sleep(0.1)
+                self.assertEqual(self.our_nimbrels(), [], "nimbrel outlived the deactivation")
+                self.assertEqual(self.our_wrappers(), [], "the wrapper outlived the deactivation")
+                self.assertDaemonCarriesOn()
 
     def test_daemon_carries_on_after_the_hack_fails(self):
         # A video driver that does not exist makes nimbrel give up at start.
