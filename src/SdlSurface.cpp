@@ -132,6 +132,13 @@ SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
         screen = SDL_GetWindowSurface(window);
 #else
     screen = SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen));
+    // sdl12-compat grants a line of 65536 bytes or more, which SDL 1.2's
+    // 16-bit pitch cannot count, so that every row would be drawn over the
+    // first: refuse it, as classic SDL 1.2 does.
+    if (screen != nullptr && screen->pitch < screen->w * screen->format->BytesPerPixel) {
+        SDL_SetError("A scanline is too wide");
+        screen = nullptr;
+    }
     width = height = 0; // SDL 1.2 itself shows a smaller picture in the middle of a larger mode
 #endif
     if (screen == nullptr) {

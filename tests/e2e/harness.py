@@ -52,6 +52,9 @@ class Xvfb:
     def env(self, **extra):
         env = dict(os.environ, DISPLAY=self.display)
         env.pop("SDL_VIDEODRIVER", None)
+        # No session bus: SDL 2 would otherwise have D-Bus start one for this
+        # display, and leave it running after the test.
+        env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/nimbrel-test-bus"
         env.update(extra)
         return env
 
