@@ -131,13 +131,15 @@ int SDL_main(int, char*[])
 
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     SDL_ShowCursor(0);
-    // Drops a pixel wide are a haze on a large screen: from 2160 rows on,
-    // each pixel of the rain is drawn as a square of 2 or more.
     if (tooLargeForSdl(surface.getWidth(), surface.getHeight()))
         refuse(surface.getWidth(), surface.getHeight(), "it is too large for the video system");
     const int areaWidth = surface.getWidth();
     const int areaHeight = surface.getHeight();
-    surface.setScale(scale != 0 ? scale : std::max(1, areaHeight / SCALE_ROWS));
+    // Drops a pixel wide are a haze on a large screen: from 2160 rows on,
+    // each pixel of the rain is drawn as a square of 2 or more; but never so
+    // large that a tall, narrow picture leaves the rain too little room.
+    const int automatic = std::min(areaHeight / SCALE_ROWS, areaWidth / RainSimulation::MIN_WIDTH);
+    surface.setScale(scale != 0 ? scale : std::max(1, automatic));
 
     const int width = surface.getWidth();
     const int height = surface.getHeight();
