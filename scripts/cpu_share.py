@@ -10,13 +10,13 @@ for the rain to settle in, then reads the CPU time of both processes from
     | window | settings | nimbrel % | X server % | together % | frames per second |
 
 With --repeat N it runs N times and prints the median of each column.
-With --library sdl12-compat the program runs on sdl12-compat, the SDL 1.2 of
-current distributions, instead of classic SDL 1.2; each run checks the version
-of the library it really ran on.
+With --library sdl12-compat the SDL 1.2 build runs on sdl12-compat, the SDL
+1.2 of current distributions, instead of classic SDL 1.2. With --library, each
+run checks the version of the library it really ran on.
 
     cpu_share.py [--bin PATH] [--size WxH] [--set key=value ...]
                  [--seconds S] [--settle S] [--repeat N] [--header]
-                 [--library sdl1.2|sdl12-compat]
+                 [--library sdl1.2|sdl12-compat|sdl2]
 
 The binary is --bin, else $NIMBREL_BIN, else build/nimbrel. The frame counter
 is $NIMBREL_FLIPCOUNT, else tests/libflipcount.so in the binary's build tree.
@@ -48,7 +48,7 @@ SDL12_COMPAT_DIRS = ["/usr/lib/x86_64-linux-gnu/sdl12-compat", "/usr/lib/aarch64
 
 def library_env(library):
     """What the program's environment needs to run on the library."""
-    if library == "sdl1.2":
+    if library != "sdl12-compat":
         return {}
     for folder in SDL12_COMPAT_DIRS:
         if os.path.exists(os.path.join(folder, "libSDL-1.2.so.0")):
@@ -67,7 +67,7 @@ def measure_once(binary, width, height, settings, seconds, settle, library):
         try:
             program.find_window()
             version = program.shown_version()
-            if not harness.is_library(version, library):
+            if library is not None and not harness.is_library(version, library):
                 raise RuntimeError("asked for %s, ran on SDL %s" % (library, ".".join(map(str, version))))
             time.sleep(settle)
             if not program.running():
@@ -113,8 +113,9 @@ def main():
                         help="seconds to wait after the window appears")
     parser.add_argument("--repeat", type=int, default=1, help="runs; prints the medians")
     parser.add_argument("--header", action="store_true", help="print the table header first")
-    parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat"], default="sdl1.2",
-                        help="the SDL 1.2 to run on: classic, or sdl12-compat on SDL 2")
+    parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat", "sdl2"],
+                        help="the SDL to run on, checked: for the SDL 1.2 build classic SDL 1.2 or "
+                             "sdl12-compat; sdl2 for the SDL 2 build (default: as the binary loads it)")
     args = parser.parse_args()
     for s in args.set:
         if "=" not in s:
