@@ -7,7 +7,14 @@
 // that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
 // writes no count, and the tests must know which library they ran on.
 // Times are CLOCK_MONOTONIC seconds, as Python's time.monotonic().
+//
+// Once the file named by $NIMBREL_STALL exists, the next frame never
+// returns, as when the video library is stuck inside Xlib; as it starts to
+// hang it creates $NIMBREL_STALL.stuck, so that a test knows a frame is in
+// flight for good.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,8 +81,21 @@ __attribute__((destructor)) void report()
     }
 }
 
+void hangOnceAsked()
+{
+    const char* flag = std::getenv("NIMBREL_STALL");
+    if (flag == nullptr || access(flag, F_OK) != 0)
+        return;
+    const std::string stuck = std::string(flag) + ".stuck";
+    close(open(stuck.c_str(), O_WRONLY | O_CREAT, 0644));
+    // Signal handlers still run in between; nothing else does.
+    for (;;)
+        pause();
+}
+
 void counted()
 {
+    hangOnceAsked();
     last = seconds();
     if (flips++ == 0) {
         first = last;

@@ -13,7 +13,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
 FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
-STALLFRAME = os.environ.get("NIMBREL_STALLFRAME") or os.path.join(ROOT, "build", "tests", "libstallframe.so")
 WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
 # The SDL library the program runs on in this pass: "sdl1.2" (classic SDL
 # 1.2), "sdl12-compat" (SDL 1.2 on SDL 2) or "sdl2" (a build on SDL 2).
@@ -141,7 +140,7 @@ class Picture:
 class Program:
     """One run of nimbrel in its own working directory."""
 
-    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None, preload=()):
+    def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
         if settings is not None:
@@ -152,7 +151,7 @@ class Program:
         self.flips = os.path.join(self.dir, "flips")
         # Count the frames shown; a sanitizer runtime would otherwise insist
         # on coming first.
-        counting = {"LD_PRELOAD": " ".join([FLIPCOUNT, *preload]), "NIMBREL_FLIPS": self.flips,
+        counting = {"LD_PRELOAD": FLIPCOUNT, "NIMBREL_FLIPS": self.flips,
                     "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"}
         # Settings come from the test alone, not from the user's or the
         # machine's nimbrel.conf, which nimbrel would find otherwise.

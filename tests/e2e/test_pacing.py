@@ -7,7 +7,7 @@ import tempfile
 import time
 import unittest
 
-from harness import STALLFRAME, XTestCase, cpu_seconds
+from harness import XTestCase, cpu_seconds
 
 
 class PacingTest(XTestCase):
@@ -91,7 +91,7 @@ class PacingTest(XTestCase):
                 scratch = tempfile.mkdtemp(prefix="nimbrel-stall-")
                 self.addCleanup(shutil.rmtree, scratch, True)
                 flag = os.path.join(scratch, "stall")
-                program = self.start(preload=[STALLFRAME], env={"NIMBREL_STALL": flag})
+                program = self.start(env={"NIMBREL_STALL": flag})
                 program.find_window()
                 open(flag, "w").close()
                 deadline = time.monotonic() + 10
