@@ -65,17 +65,23 @@ dpkg-query -W -f='${Status} ${Version}\n' nimbrel | grep -q "^install ok install
   || fail "dpkg does not list nimbrel $version as installed"
 [ "$(dpkg -S /usr/bin/nimbrel)" = "nimbrel: /usr/bin/nimbrel" ] || fail "/usr/bin/nimbrel is not the package's"
 
-# Without a usable video driver: SDL's reason, status 1.
-set +e
-out=$(cd "$work" && SDL_VIDEODRIVER=no-such-driver /usr/bin/nimbrel 2>&1)
-status=$?
-set -e
-case "$out" in
-  "Can't set video mode: "?*) ;;
-  *) fail "the installed binary printed: $out" ;;
-esac
-[ "$status" -eq 1 ] || fail "the installed binary exited with $status without a video driver"
-echo "installed binary, no video driver: $out (status $status)"
+# refused WHAT COMMAND...: without a usable video driver the command ends
+# with SDL's reason and status 1.
+refused() {
+  local what=$1 out status
+  shift
+  set +e
+  out=$(cd "$work" && env SDL_VIDEODRIVER=no-such-driver "$@" 2>&1)
+  status=$?
+  set -e
+  case "$out" in
+    "Can't set video mode: "?*) ;;
+    *) fail "$what printed: $out (status $status)" ;;
+  esac
+  [ "$status" -eq 1 ] || fail "$what exited with $status without a video driver"
+  echo "$what, no video driver: $out (status $status)"
+}
+refused "installed binary" /usr/bin/nimbrel
 
 # In an X server of its own: a window appears, and a click ends it with 0.
 Xvfb -displayfd 9 -screen 0 800x600x24 -noreset -nolisten tcp 9>"$work/display" 2>/dev/null &
@@ -110,17 +116,8 @@ grep -qx 'Exec=/usr/libexec/xscreensaver/nimbrel --root' /usr/share/applications
   || fail "the MATE/Xfce entry does not run /usr/libexec/xscreensaver/nimbrel"
 python3 -c 'import sys, xml.etree.ElementTree as e; e.parse(sys.argv[1])' /usr/share/xscreensaver/config/nimbrel.xml \
   || fail "the installed nimbrel.xml is not well formed"
-set +e
-out=$(cd "$work" && env -u SDL_VIDEODRIVER SDL_VIDEODRIVER=no-such-driver PATH="/usr/libexec/xscreensaver:$PATH" \
-      XDG_CONFIG_HOME="$work" XDG_CONFIG_DIRS="$work" timeout 20 /usr/libexec/xscreensaver/nimbrel --root --dropRate 30 2>&1)
-status=$?
-set -e
-case "$out" in
-  "Can't set video mode: "?*) ;;
-  *) fail "the installed hack printed: $out (status $status)" ;;
-esac
-[ "$status" -eq 1 ] || fail "the installed hack exited with $status without a video driver"
-echo "installed hack /usr/libexec/xscreensaver/nimbrel, no video driver: $out (status $status)"
+refused "installed hack /usr/libexec/xscreensaver/nimbrel" PATH="/usr/libexec/xscreensaver:$PATH" \
+  XDG_CONFIG_HOME="$work" XDG_CONFIG_DIRS="$work" timeout 20 /usr/libexec/xscreensaver/nimbrel --root --dropRate 30
 
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq nimbrel >/dev/null
 installed=0
