@@ -71,8 +71,13 @@ void writeVersion(double at)
     }
 }
 
+// Only the process that showed frames writes: others inherit the preload
+// and would overwrite its count with 0 when they end after it, such as
+// timeout(1) around the program.
 __attribute__((destructor)) void report()
 {
+    if (flips == 0)
+        return;
     if (const char* path = std::getenv("NIMBREL_FLIPS")) {
         if (FILE* f = std::fopen(path, "w")) {
             std::fprintf(f, "%ld %.6f %.6f\n", flips, first, last);
