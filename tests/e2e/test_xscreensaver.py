@@ -54,71 +54,58 @@ def scratch_home(owner=None):
 class PreviewTest(XTestCase):
     """The wrapper as xscreensaver's settings window runs it, in a small window."""
 
-    def run_wrapper(self, width, height):
+    def run_wrapper(self, width, height, args=(), settings=None, by_option=False):
+        """The wrapper in a window of the test's own, named in
+        XSCREENSAVER_WINDOW or, as xscreensaver's settings program runs its
+        preview, in --window-id after the hack's own options."""
         connection, window = make_window(self.xvfb.display, width, height)
         self.addCleanup(connection.close)
         home = scratch_home()
         self.addCleanup(shutil.rmtree, home, True)
+        if settings is not None:
+            write_settings(home, settings)
         env = wrapper_env(home)
-        env["XSCREENSAVER_WINDOW"] = hex(window.id)
-        return window, self.start(command=[WRAPPER], env=env)
+        if by_option:
+            args = [*args, "--window-id", hex(window.id)]
+        else:
+            env["XSCREENSAVER_WINDOW"] = hex(window.id)
+        return window, self.start(command=[WRAPPER, *args], env=env)
+
+    def assertEndsOnSigterm(self, program):
+        self.assertTrue(program.running(), program.stdout() + program.stderr())
+        program.proc.terminate()
+        self.assertEqual(program.wait(10), 0)
 
     def test_heap_rests_on_the_floor_of_the_preview(self):
-        window, program = self.run_wrapper(200, 150)
-        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
-        self.assertTrue(program.running(), program.stdout() + program.stderr())
-        self.assertEqual((picture.width, picture.height), (200, 150))
-        rows = {y for _, y in picture.lit()}
-        # A 150-row picture has its floor on row 144: the heap rests on 143.
-        self.assertIn(143, rows)
-        self.assertEqual(sorted(y for y in rows if y >= 144), [])
-        program.proc.terminate()
-        self.assertEqual(program.wait(10), 0)
-
-    def test_preview_window_named_by_window_id(self):
-        # xscreensaver's settings program runs its preview with the window in
-        # --window-id, after the hack's own options.
-        connection, window = make_window(self.xvfb.display, 200, 150)
-        self.addCleanup(connection.close)
-        home = scratch_home()
-        self.addCleanup(shutil.rmtree, home, True)
-        program = self.start(command=[WRAPPER, "--root", "--window-id", hex(window.id)],
-                             env=wrapper_env(home))
-        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
-        self.assertTrue(program.running(), program.stdout() + program.stderr())
-        self.assertIn(143, {y for _, y in picture.lit()})
-        program.proc.terminate()
-        self.assertEqual(program.wait(10), 0)
+        for by_option in (False, True):
+            with self.subTest(by_option=by_option):
+                window, program = self.run_wrapper(200, 150, ["--root"], by_option=by_option)
+                picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
+                self.assertEqual((picture.width, picture.height), (200, 150))
+                rows = {y for _, y in picture.lit()}
+                # A 150-row picture has its floor on row 144: the heap rests on 143.
+                self.assertIn(143, rows)
+                self.assertEqual(sorted(y for y in rows if y >= 144), [])
+                self.assertEndsOnSigterm(program)
 
     def test_options_change_the_rain(self):
         # The user's file makes no rain at all, one frame a second; the
         # options make heavy, unpaced rain with the falling drops shown.
-        connection, window = make_window(self.xvfb.display, 200, 150)
-        self.addCleanup(connection.close)
-        home = scratch_home()
-        self.addCleanup(shutil.rmtree, home, True)
-        with open(os.path.join(home, ".config", "nimbrel", "nimbrel.conf"), "w") as f:
-            f.write("dropRate=0\ndropSpeed=100000\nframeRate=1\nshowDrops=0\ntailLength=0\n")
-        env = wrapper_env(home)
-        env["XSCREENSAVER_WINDOW"] = hex(window.id)
-
-        plain = self.start(command=[WRAPPER, "-root"], env=env)
+        quiet = "dropRate=0\ndropSpeed=100000\nframeRate=1\nshowDrops=0\ntailLength=0\n"
+        window, plain = self.run_wrapper(200, 150, ["-root"], quiet)
         time.sleep(3.0)
-        self.assertTrue(plain.running(), plain.stdout() + plain.stderr())
         self.assertEqual(Picture(self.xvfb.screenshot(window.id)).lit(), [], "rain without the options")
-        plain.proc.terminate()
-        self.assertEqual(plain.wait(10), 0)
+        self.assertEndsOnSigterm(plain)
 
-        program = self.start(command=[WRAPPER, "-root", "-dropRate", "200", "-dropSpeed", "1",
-                                      "-frameRate", "0", "-showDrops", "-tailLength", "17"], env=env)
+        window, program = self.run_wrapper(200, 150, ["-root", "-dropRate", "200", "-dropSpeed", "1",
+                                                      "-frameRate", "0", "-showDrops", "-tailLength", "17"],
+                                           quiet)
         # Heavy unpaced rain lands within seconds; falling drops show far above the heap.
         picture = self.xvfb.wait_for_picture(
             window.id, lambda p: p.lit(top=143, bottom=144) != [] and p.lit(bottom=40) != [])
-        self.assertTrue(program.running(), program.stdout() + program.stderr())
         self.assertNotEqual(picture.lit(top=143, bottom=144), [], "no heap on the floor")
         self.assertNotEqual(picture.lit(bottom=40), [], "no falling drops in the top rows")
-        program.proc.terminate()
-        self.assertEqual(program.wait(10), 0)
+        self.assertEndsOnSigterm(program)
 
     def test_too_small_a_window_ends_with_one_line_and_status_1(self):
         _, program = self.run_wrapper(8, 5)
