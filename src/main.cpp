@@ -129,6 +129,9 @@ int SDL_main(int, char*[])
         refuse(xRes, yRes, why);
     }
 
+    // Before the video library starts: SDL then leaves the handlers alone,
+    // and a stop asked for while the window opens is not lost to SDL's own.
+    catchStopSignals();
     SdlSurface surface(xRes, yRes, 32, fullscreen != 0);
     SDL_ShowCursor(0);
     if (tooLargeForSdl(surface.getWidth(), surface.getHeight()))
@@ -173,7 +176,6 @@ int SDL_main(int, char*[])
     if (kept)
         surface.clear(); // the kept picture starts black
     FramePacer pacer(waits ? 0 : frameRate);
-    catchStopSignals();
 
     bool running = true;
     SDL_Event event;
