@@ -278,13 +278,18 @@ class WrapperOptionsTest(unittest.TestCase):
                 self.assertEqual(seen, dict({"dropRate": "5"}, **({"from": expected} if expected else {})))
 
 
-def daemon_skip_reason():
-    for tool in ("xscreensaver", "xscreensaver-command", "runuser"):
+def skip_reason(program, *tools):
+    """Why a test that runs program as an ordinary user cannot run here, or None."""
+    for tool in (program, *tools, "runuser"):
         if shutil.which(tool) is None:
             return "%s is not installed" % tool
     if os.geteuid() != 0:
-        return "not root: cannot create the user that xscreensaver must run as"
+        return "not root: cannot create the user that %s must run as" % program
     return None
+
+
+def daemon_skip_reason():
+    return skip_reason("xscreensaver", "xscreensaver-command")
 
 
 def ensure_user(name=USER):
@@ -491,12 +496,7 @@ class DaemonTest(unittest.TestCase):
 
 
 def settings_program_skip_reason():
-    for tool in ("xscreensaver-settings", "dbus-run-session", "runuser"):
-        if shutil.which(tool) is None:
-            return "%s is not installed" % tool
-    if os.geteuid() != 0:
-        return "not root: cannot create the user that xscreensaver-settings must run as"
-    return staging_unavailable()
+    return skip_reason("xscreensaver-settings", "dbus-run-session") or staging_unavailable()
 
 
 @unittest.skipIf(settings_program_skip_reason(), settings_program_skip_reason())
