@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the rain's step against the bare frame (clear plus show) of the same
 // run, window by window, headless with SDL's dummy driver. Prints a table.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to ConfigFile as a settings file and checks every
 // lookup against a plain model of the line rules, so that besides memory
 // faults the fuzzer also finds pairs that are stored, looked up or saved wrong.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmark in Release and runs the landed-drop runs whose tables
 # the README quotes, writing them to bench/results/, then plots them.
 #   bench.sh [quick]   quick: short runs, to see that everything works

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package (Release, no tests) in build-deb/, checks its files
 # and dependencies, installs it with apt-get, runs the installed binary (once
 # without a usable video driver, once in Xvfb until a click ends it) and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a build into a temporary DESTDIR, checks that every file is there,
 # and runs the installed binary once (on a video driver that does not exist,
 # which must end with SDL's reason and status 1).

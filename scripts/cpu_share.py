@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Measures the share of one core that nimbrel and its X server use together.
 
 Every area nimbrel updates goes to the X server, which copies it into its

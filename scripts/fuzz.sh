@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fuzzes the settings reader with libFuzzer for the given number of seconds
 # (default 60). Needs clang++. Builds in build-fuzz and works on a copy of
 # fuzz/corpus, so new inputs never land in the repository; crashing inputs

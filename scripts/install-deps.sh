@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages nimbrel needs, skipping what is already there.
 #   install-deps.sh          build and run the program
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,

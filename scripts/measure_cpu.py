@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Measures the CPU time nimbrel uses over some seconds in Xvfb, paced at the
 default 60 frames a second and unpaced (frameRate=0), with the frames shown.
     measure_cpu.py [seconds]   (needs a build in build/, as scripts/test.sh makes)"""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws step time against steps, as an SVG on standard output, from tables
 printed by landed_bench: one line per table file given."""
 import math

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds nimbrel and runs it in the current directory
 # (where it looks for nimbrel.conf).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Makes the README's screenshots from the real program in Xvfb:
 docs/heap.png (the heap only, as nimbrel starts) and docs/rain.png (after D:
 the falling drops with their tails as well); docs/4k-scale0.png and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Soak run: the real program in Xvfb with heavy, unpaced rain for some
 minutes, its resident memory sampled every few seconds, ended with a click.
 Fails if the program dies, ends with a status other than 0, or its memory

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds nimbrel with its tests and runs every test:
 # the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
 # sdl12-compat), the SDL 2 build (compared frame by frame with the SDL 1.2

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_ARRAY2D_H
 #define NIMBREL_ARRAY2D_H
 

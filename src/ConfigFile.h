@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_CONFIGFILE_H
 #define NIMBREL_CONFIGFILE_H
 

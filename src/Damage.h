@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_DAMAGE_H
 #define NIMBREL_DAMAGE_H
 

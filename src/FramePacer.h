@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_FRAMEPACER_H
 #define NIMBREL_FRAMEPACER_H
 

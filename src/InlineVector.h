@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_INLINEVECTOR_H
 #define NIMBREL_INLINEVECTOR_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_LANDEDLAYER_H
 #define NIMBREL_LANDEDLAYER_H
 

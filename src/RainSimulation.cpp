@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RainSimulation.h"
 
 #include <algorithm>

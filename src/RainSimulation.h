@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_RAINSIMULATION_H
 #define NIMBREL_RAINSIMULATION_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Raindrop.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_RAINDROP_H
 #define NIMBREL_RAINDROP_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_SDLSURFACE_H
 #define NIMBREL_SDLSURFACE_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_SURFACE_H
 #define NIMBREL_SURFACE_H
 

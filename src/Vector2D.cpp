@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Vector2D.h"
 
 Vector2D::Vector2D(float x, float y) : x(x), y(y) {}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_VECTOR2D_H
 #define NIMBREL_VECTOR2D_H
 

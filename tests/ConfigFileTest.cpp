@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConfigFile.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Damage.h"
 
 #include <gtest/gtest.h>

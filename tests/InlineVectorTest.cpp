@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InlineVector.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program draws landed drops from a fixed-size layer instead of keeping
 // and redrawing every landed drop. These tests run it side by side with the
 // plain drawing, from the same random numbers, and compare every frame.

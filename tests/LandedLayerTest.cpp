@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LandedLayer.h"
 #include "RecordingSurface.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LiteralRainSimulation.h"
 
 #include <cstdlib>

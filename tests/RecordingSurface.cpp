@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecordingSurface.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef NIMBREL_TESTS_SCRIPTEDRAND_H
 #define NIMBREL_TESTS_SCRIPTEDRAND_H
 

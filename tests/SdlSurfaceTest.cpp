@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SdlSurface.h"
 
 #include <SDL.h>

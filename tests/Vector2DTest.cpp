@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Vector2D.h"
 
 #include <gtest/gtest.h>

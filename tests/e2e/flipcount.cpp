@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into the real program by the whole-program tests: counts the
 // frames it shows by wrapping SDL 1.2's SDL_Flip and SDL_UpdateRects (a kept
 // picture) and SDL 2's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into the real program to record what each frame hands to the
 // display, so that two builds (SDL 1.2 and SDL 2) can be compared frame by
 // frame. For every frame it writes one line to $NIMBREL_DUMP: the frame's

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import os
 import select

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The SDL 2 build and the SDL 1.2 build hand the display the same frames.
 
 Both binaries run headless (SDL's dummy driver) with the same settings and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Every bad value a user could write in the settings file: the program either
 runs (and ends with status 0 on a click) or ends at once with one clear line
 and status 1. Nothing crashes, hangs or writes out of range."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A large window keeps its picture between frames and shows only what
 changed; the display must still be able to redraw it whole at any time."""
 import time

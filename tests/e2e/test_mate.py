@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """nimbrel as the theme of the real MATE screensaver.
 
 The build is installed as the package would be, under a scratch folder

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Too little memory for the rain's own grid ends the program with one clear
 line and status 1, never a crash."""
 import unittest

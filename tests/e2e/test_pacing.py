@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Frames paced to a steady rate where SDL's flip does not wait for the display,
 and the ways a stop signal ends them."""
 import os

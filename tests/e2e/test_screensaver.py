@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The xscreensaver wrapper draws the rain inside a window it is given."""
 import os
 import shutil

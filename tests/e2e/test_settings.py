@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """What the settings file in the working directory changes in the program."""
 import os
 import re

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The window, its input handling and its ways to end."""
 import os
 import subprocess

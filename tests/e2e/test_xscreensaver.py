@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """nimbrel under the real xscreensaver: as the daemon's hack, in its preview
 size, and in a window too small for the rain; the wrapper's options and the
 description that xscreensaver's settings program reads."""
