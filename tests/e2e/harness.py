@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
+import fcntl
 import os
 import select
 import shutil
@@ -413,6 +414,15 @@ def install_staged():
     subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"],
                    env=dict(os.environ, DESTDIR=stage), check=True, capture_output=True)
     return stage
+
+
+def hold_system_paths(test):
+    """Waits until no other test, of this run or of one beside it, has files
+    linked where the screensavers look, and keeps them for this test: call it
+    first in setUp, so that its cleanup comes last."""
+    lock = open(os.path.join(tempfile.gettempdir(), "nimbrel-system-paths.lock"), "a")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    test.addCleanup(lock.close)
 
 
 def link_system_path(path, target):

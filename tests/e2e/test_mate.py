@@ -15,8 +15,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (Picture, Xvfb, end_group, install_staged, link_system_path, processes_of,
-                     staging_unavailable)
+from harness import (Picture, Xvfb, end_group, hold_system_paths, install_staged, link_system_path,
+                     processes_of, staging_unavailable)
 from test_xscreensaver import ensure_user, scratch_home
 
 USER = "nimbrel-mate"
@@ -40,6 +40,7 @@ class MateTest(unittest.TestCase):
     WIDTH, HEIGHT = 320, 240
 
     def setUp(self):
+        hold_system_paths(self)
         user = ensure_user(USER)
         self.stage = install_staged()
         self.addCleanup(shutil.rmtree, self.stage, True)

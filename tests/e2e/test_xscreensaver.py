@@ -14,8 +14,8 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, install_staged,
-                     link_system_path, make_window, processes_of, staging_unavailable)
+from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, hold_system_paths,
+                     install_staged, link_system_path, make_window, processes_of, staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -298,9 +298,15 @@ def ensure_user(name=USER):
     try:
         return pwd.getpwnam(name)
     except KeyError:
-        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
-                        "--shell", "/bin/sh", name], check=True, capture_output=True)
+        pass
+    added = subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
+                            "--shell", "/bin/sh", name], capture_output=True)
+    # It fails when a test running beside this one has just added the user.
+    try:
         return pwd.getpwnam(name)
+    except KeyError:
+        added.check_returncode()
+        raise
 
 
 @unittest.skipIf(daemon_skip_reason(), daemon_skip_reason())
@@ -510,6 +516,7 @@ class SettingsProgramTest(unittest.TestCase):
     XML = "/usr/share/xscreensaver/config/nimbrel.xml"
 
     def setUp(self):
+        hold_system_paths(self)
         user = ensure_user()
         self.stage = install_staged()
         self.addCleanup(shutil.rmtree, self.stage, True)
