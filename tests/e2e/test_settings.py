@@ -22,6 +22,11 @@ def viewable_size_windows(xvfb, width, height):
     return found
 
 
+def lit_after(xvfb, program, seconds):
+    time.sleep(seconds)
+    return Picture(xvfb.screenshot(program.window)).lit()
+
+
 class GrantingXTestCase(XTestCase):
     """An X server that grants full screen to windows that ask for it."""
 
@@ -52,10 +57,6 @@ class SettingsTest(GrantingXTestCase):
 
     screen_size = (1024, 768)
 
-    def lit_after(self, program, seconds):
-        time.sleep(seconds)
-        return Picture(self.xvfb.screenshot(program.window)).lit()
-
     def test_size_from_the_settings_file(self):
         program = self.start(settings="xRes=320\nyRes=200\n")
         program.find_window()
@@ -82,14 +83,14 @@ class SettingsTest(GrantingXTestCase):
             with self.subTest(settings=settings):
                 program = self.start(settings=settings)
                 program.find_window()
-                self.assertEqual(bool(self.lit_after(program, 2.0)), shown)
+                self.assertEqual(bool(lit_after(self.xvfb, program, 2.0)), shown)
                 program.key("d")
-                self.assertEqual(bool(self.lit_after(program, 0.5)), not shown)
+                self.assertEqual(bool(lit_after(self.xvfb, program, 0.5)), not shown)
 
     def test_drop_speed_zero_runs_with_the_default(self):
         program = self.start(settings="dropSpeed=0\nshowDrops=1\n")
         program.find_window()
-        self.assertTrue(self.lit_after(program, 2.0))
+        self.assertTrue(lit_after(self.xvfb, program, 2.0))
         self.assertTrue(program.running())
 
     def test_too_small_a_picture_is_refused(self):
@@ -132,6 +133,10 @@ class SettingsTest(GrantingXTestCase):
                 program.click()
                 self.assertEqual(program.wait(10), 0)
 
+
+class ReadmeExampleTest(XTestCase):
+    """The README's example settings; it times the frames."""
+
     def test_the_readme_example_gives_the_defaults(self):
         with open(os.path.join(ROOT, "README.md")) as f:
             readme = f.read()
@@ -144,7 +149,7 @@ class SettingsTest(GrantingXTestCase):
         program = self.start(settings=example)
         program.find_window()
         self.assertEqual(program.geometry(), (640, 480))
-        self.assertEqual(self.lit_after(program, 2.0), [])  # falling drops hidden
+        self.assertEqual(lit_after(self.xvfb, program, 2.0), [])  # falling drops hidden
         time.sleep(3.0)
         program.click()
         self.assertEqual(program.wait(10), 0)
