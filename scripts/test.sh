@@ -3,37 +3,95 @@
 # Installs what is missing, builds nimbrel with its tests and runs every test:
 # the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
 # sdl12-compat), the SDL 2 build (compared frame by frame with the SDL 1.2
-# build), then the SDL 2 build again built with AddressSanitizer and
+# build), and the SDL 2 build again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
+#
+# The builds and their tests run side by side; each line of output starts
+# with its build. The tests that time frames or CPU (label "timed") run one
+# at a time, beside nothing but work without a deadline, at a lower
+# priority: the other builds and the unit tests. The other whole-program
+# tests follow, several at a time, as most of them wait on the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --tests
 jobs=$(nproc)
 
-# build DIR SDL [cmake options...]: configures and builds one build.
-build() {
-  local dir=$1 sdl=$2
-  shift 2
-  cmake -S "$root" -B "$root/$dir" -DNIMBREL_SDL="$sdl" -DNIMBREL_TESTS=ON "$@" >/dev/null
-  cmake --build "$root/$dir" -j"$jobs"
-}
-
-# check DIR: every test of a build. The unit tests side by side; the
-# whole-program tests one at a time, since some of them time frames and CPU.
-check() {
-  (cd "$root/$1" && ctest --output-on-failure -j"$jobs" -LE e2e && ctest --output-on-failure -L e2e)
-}
-
-build build-sdl12 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo
-check build-sdl12
-build build 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel"
-check build
-
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 asan=(-DCMAKE_BUILD_TYPE=Debug -DNIMBREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$sanitize"
       -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize")
 # The X and SDL libraries keep memory until exit; only our own leaks count.
+# Builds without the sanitizers ignore these.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-build build-asan 2 "${asan[@]}"
-check build-asan
+
+# build DIR NICENESS SDL [cmake options...]: configures and builds one build.
+build() {
+  local dir=$1 niceness=$2 sdl=$3
+  shift 3
+  cmake -S "$root" -B "$root/$dir" -DNIMBREL_SDL="$sdl" -DNIMBREL_TESTS=ON "$@" >/dev/null
+  nice -n "$niceness" cmake --build "$root/$dir" -j"$jobs"
+}
+
+# check DIR NICENESS CTEST-OPTIONS...: runs tests of one build.
+check() {
+  local dir=$1 niceness=$2
+  shift 2
+  (cd "$root/$dir" && nice -n "$niceness" ctest --output-on-failure "$@")
+}
+
+# marked DIR FUNCTION [ARGS...]: runs FUNCTION DIR ARGS..., each line of its
+# output marked with the build's folder.
+marked() {
+  local dir=$1 function=$2
+  shift 2
+  "$function" "$dir" "$@" 2>&1 | sed -u "s|^|$dir: |"
+}
+
+state=$(mktemp -d)
+trap 'rm -rf "$state"' EXIT
+
+# prepare DIR NICENESS SDL [cmake options...]: builds DIR, says so in
+# $state, then runs its unit tests at a lower priority.
+prepare() {
+  local dir=$1 status=0
+  shift
+  marked "$dir" build "$@" || status=$?
+  echo "$status" >"$state/$dir.tmp" && mv "$state/$dir.tmp" "$state/$dir"
+  [ "$status" -eq 0 ] && marked "$dir" check 10 -LE e2e -j"$jobs"
+}
+
+# built DIR: waits until DIR is built; fails if its build failed.
+built() {
+  while [ ! -e "$state/$1" ]; do sleep 1; done
+  [ "$(cat "$state/$1")" -eq 0 ]
+}
+
+# The SDL 1.2 build first, so that its timed tests can start; the benchmark
+# is built once, in the SDL 2 build.
+pids=()
+prepare build-sdl12 0 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF &
+pids+=($!)
+prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" &
+pids+=($!)
+prepare build-asan 10 2 "${asan[@]}" &
+pids+=($!)
+
+failed=0
+builds=(build-sdl12 build build-asan)
+for dir in "${builds[@]}"; do
+  if built "$dir"; then
+    marked "$dir" check 0 -L timed || failed=1
+  else
+    failed=1
+  fi
+done
+for dir in "${builds[@]}"; do
+  if built "$dir"; then
+    marked "$dir" check 0 -L e2e -LE timed -j$((2 * jobs)) &
+    pids+=($!)
+  fi
+done
+for pid in "${pids[@]}"; do
+  wait "$pid" || failed=1
+done
+exit "$failed"
