@@ -333,9 +333,12 @@ class DaemonTest(unittest.TestCase):
         cls.home = scratch_home(cls.user)
         settings = os.path.join(cls.home, ".xscreensaver")
         with open(settings, "w") as f:
+            # The hack at the priority of the test's other processes (not
+            # 10, xscreensaver's default), so that a busy machine, such as
+            # one running other tests beside this one, does not starve it.
             f.write("mode: one\nselected: 0\nsplash: False\nfade: False\nunfade: False\n"
                     "lock: False\ntimeout: 8:00:00\ncycle: 0\ndpmsEnabled: False\n"
-                    "captureStderr: False\n"
+                    "captureStderr: False\nnice: 0\n"
                     "programs: \\\n  \"nimbrel\" %s \\n\\\n\n" % cls.wrapper)
         os.chown(settings, cls.user.pw_uid, cls.user.pw_gid)
         cls.daemon = None
@@ -532,7 +535,8 @@ class SettingsProgramTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.home, True)
         settings = os.path.join(self.home, ".xscreensaver")
         with open(settings, "w") as f:
-            f.write("mode: one\nselected: 0\nsplash: False\n"
+            # The preview at the test's priority too, as in DaemonTest.
+            f.write("mode: one\nselected: 0\nsplash: False\nnice: 0\n"
                     "programs: \\\n  \"nimbrel\" nimbrel --root -showDrops --dropRate 30 \\n\\\n\n")
         os.chown(settings, user.pw_uid, user.pw_gid)
         self.xvfb = Xvfb("1024x768x24")
