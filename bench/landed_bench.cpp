@@ -146,11 +146,7 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         if (n % 50 == 0) {
             // Straight to SDL, so the kept picture's record of changes is left alone.
             const auto t2 = Clock::now();
-#if SDL_MAJOR_VERSION >= 2
-            SDL_UpdateWindowSurface(surface.videoWindow());
-#else
-            SDL_Flip(screen);
-#endif
+            surface.display().present();
             SDL_FillRect(screen, nullptr, 0);
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t2).count());
             // The least a step can cost: visiting every falling drop once.
