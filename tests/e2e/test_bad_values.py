@@ -59,6 +59,18 @@ class Outcomes(XTestCase):
         self.assertEqual(program.stderr(), "")
         return "refused: " + lines[0]
 
+    def check(self, cases):
+        """Each (settings, refusal) runs, where refusal is None, or is
+        refused with a line that holds refusal."""
+        for settings, refusal in cases:
+            with self.subTest(settings=settings):
+                result = self.outcome(settings)
+                print("%r: %s" % (settings, result))
+                if refusal is None:
+                    self.assertEqual(result, "runs")
+                else:
+                    self.assertIn(refusal, result)
+
 
 class BadValuesTest(Outcomes):
     """The rules for each value are the settings' unit tests; here the real
@@ -75,14 +87,7 @@ class BadValuesTest(Outcomes):
             ("scale=2147483647\n",
              "at least 11 pixels wide and 6 high (640x480 at scale 2147483647)"),
         ]
-        for settings, refusal in cases:
-            with self.subTest(settings=settings):
-                result = self.outcome(settings)
-                print("%r: %s" % (settings, result))
-                if refusal is None:
-                    self.assertEqual(result, "runs")
-                else:
-                    self.assertIn(refusal, result)
+        self.check(cases)
 
     def test_sizes(self):
         small = "at least 11 pixels wide and 6 high"
@@ -113,14 +118,7 @@ class BadValuesTest(Outcomes):
             ("xRes=65536\nyRes=6\n", x_limit),
             ("xRes=11\nyRes=65535\n", by_library(None, SDL2_SIDE)),
         ]
-        for settings, refusal in cases:
-            with self.subTest(settings=settings):
-                result = self.outcome(settings)
-                print("%r: %s" % (settings, result))
-                if refusal is None:
-                    self.assertEqual(result, "runs")
-                else:
-                    self.assertIn(refusal, result)
+        self.check(cases)
 
 
 if __name__ == "__main__":
