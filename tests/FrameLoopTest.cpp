@@ -18,24 +18,27 @@ using std::chrono::milliseconds;
 // Q quit, D toggle drops, E exposed, O other, S a stop signal arriving. The
 // events are noted in the surface's calls, so their order against the frames
 // shows. Each poll moves a fake clock on by 10 ms.
-class ScriptedEvents : public EventSource {
-public:
-    ScriptedEvents(RecordingSurface& surface, std::vector<std::string> bursts)
-        : surface(surface), bursts(std::move(bursts))
-    {
-    }
+struct ScriptedEvents : EventSource {
+    RecordingSurface& surface;
+    std::vector<std::string> bursts;
+    size_t frame = 0, next = 0;
+    FramePacer::Clock::time_point now{};
+    std::vector<milliseconds> frameTimes; // when each frame but the last was made
+    volatile std::sig_atomic_t stop = 0;
+
+    ScriptedEvents(RecordingSurface& s, std::vector<std::string> b) : surface(s), bursts(std::move(b)) {}
 
     bool poll(Event& event) override
     {
-        const size_t frame = static_cast<size_t>(surface.updates);
-        if (frame != current) { // a frame was made at the clock's time
-            frameTimes.push_back(now - FramePacer::Clock::time_point{});
-            current = frame;
+        if (frame != static_cast<size_t>(surface.updates)) {
+            frameTimes.push_back(std::chrono::duration_cast<milliseconds>(now.time_since_epoch()));
+            frame = static_cast<size_t>(surface.updates);
             next = 0;
         }
         now += milliseconds(10);
-        for (; frame < bursts.size() && next < bursts[frame].size(); ++next) {
-            const char c = bursts[frame][next];
+        const std::string burst = frame < bursts.size() ? bursts[frame] : "";
+        for (; next < burst.size(); ++next) {
+            const char c = burst[next];
             if (c == 'S') {
                 stop = 1;
                 continue;
@@ -46,31 +49,15 @@ public:
             ++next;
             return true;
         }
-        if (frame > 1000) {
-            ADD_FAILURE() << "the loop does not end";
-            stop = 1;
-        }
+        stop = stop || frame > 1000; // a loop that does not end fails, not hangs
         return false;
     }
-
-    FramePacer::Clock::time_point now{};
-    volatile std::sig_atomic_t stop = 0;
-    std::vector<FramePacer::Clock::duration> frameTimes;
-
-private:
-    RecordingSurface& surface;
-    std::vector<std::string> bursts;
-    size_t current = 0;
-    size_t next = 0;
 };
 
-struct Outcome {
-    std::string calls;
-    bool showDrops;
-    std::vector<FramePacer::Clock::duration> frameTimes;
-};
-
-Outcome run(std::vector<std::string> bursts, bool kept, int frameRate = 0)
+// The surface's calls and the events in order (U update, C clear, E
+// exposed), with a "+" where the falling drops are shown at the end.
+std::string run(std::vector<std::string> bursts, bool kept, int frameRate = 0,
+                std::vector<milliseconds>* frameTimes = nullptr)
 {
     RecordingSurface surface(40, 30);
     surface.keeps = kept;
@@ -79,7 +66,9 @@ Outcome run(std::vector<std::string> bursts, bool kept, int frameRate = 0)
     FramePacer pacer(frameRate, [&] { return events.now; });
     FrameLoop(surface, events, pacer, simulation, events.stop).run();
     EXPECT_EQ(surface.faults, std::vector<std::string>{});
-    return {surface.calls, simulation.showDrops, events.frameTimes};
+    if (frameTimes != nullptr)
+        *frameTimes = events.frameTimes;
+    return surface.calls + (simulation.showDrops ? "+" : "");
 }
 
 TEST(FrameLoop, EventsComeBeforeTheFrameAndAQuitGetsOneMoreFrame)
@@ -87,38 +76,32 @@ TEST(FrameLoop, EventsComeBeforeTheFrameAndAQuitGetsOneMoreFrame)
     struct Row {
         std::vector<std::string> bursts;
         bool kept;
-        std::string calls; // U update, C clear, E exposed, and the events
-        bool showDrops;
+        std::string calls;
     };
     const Row rows[] = {
-        {{"Q"}, false, "QUC", false},             // quit: one more frame, then the end
-        {{"", "", "Q"}, false, "UCUCQUC", false}, // until then, frame after frame
-        {{"QD"}, false, "QDUC", true},            // a D behind the quit still flips
-        {{"DD", "Q"}, false, "DDUCQUC", false},   // twice restores
-        {{"OOD", "Q"}, false, "OODUCQUC", true},  // other events are passed over
-        {{"", "S"}, false, "UC", false},          // a stop signal: no further frame
-        {{"", "QS"}, false, "UCQ", false},        // not even the one a quit gets
-        {{"", "Q"}, true, "UQU", false},          // a kept picture is not cleared
-        {{"E", "Q"}, true, "EUQU", false},        // exposed: told before the next frame
+        {{"Q"}, false, "QUC"},             // quit: one more frame, then the end
+        {{"", "", "Q"}, false, "UCUCQUC"}, // until then, frame after frame
+        {{"QD"}, false, "QDUC+"},          // a D behind the quit still flips
+        {{"DD", "Q"}, false, "DDUCQUC"},   // twice restores
+        {{"OOD", "Q"}, false, "OODUCQUC+"}, // other events are passed over
+        {{"", "S"}, false, "UC"},          // a stop signal: no further frame
+        {{"", "QS"}, false, "UCQ"},        // not even the one a quit gets
+        {{"", "Q"}, true, "UQU"},          // a kept picture is not cleared
+        {{"E", "Q"}, true, "EUQU"},        // exposed: told before the next frame
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(row.bursts));
-        const Outcome r = run(row.bursts, row.kept);
-        EXPECT_EQ(r.calls, row.calls);
-        EXPECT_EQ(r.showDrops, row.showDrops);
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(run(row.bursts, row.kept), row.calls) << testing::PrintToString(row.bursts);
 }
 
 TEST(FrameLoop, FramesKeepToThePacerAndEventsAreReadWhileWaiting)
 {
     // 20 frames a second: the first at the first poll, then one every 50 ms,
     // with the D that comes in between handled before its frame.
-    const Outcome r = run({"", "", "", "", "D", "", "Q"}, false, 20);
-    EXPECT_EQ(r.calls, "UCUCUCUCDUCUCQUC");
-    EXPECT_TRUE(r.showDrops);
-    const std::vector<FramePacer::Clock::duration> at = {milliseconds(10),  milliseconds(50),  milliseconds(100),
-                                                         milliseconds(150), milliseconds(200), milliseconds(250)};
-    EXPECT_EQ(r.frameTimes, at); // the seventh frame ends the loop before a poll sees it
+    std::vector<milliseconds> times;
+    EXPECT_EQ(run({"", "", "", "", "D", "", "Q"}, false, 20, &times), "UCUCUCUCDUCUCQUC+");
+    const std::vector<milliseconds> expected = {milliseconds(10),  milliseconds(50),  milliseconds(100),
+                                                milliseconds(150), milliseconds(200), milliseconds(250)};
+    EXPECT_EQ(times, expected);
 }
 
 } // namespace

@@ -46,37 +46,38 @@ TEST(Settings, EveryKeyWithEveryBadValue)
     }
 }
 
-// What is refused before a window opens, at the scale it picks, and when the
-// granted area or the picture at that scale cannot hold the rain.
-TEST(Settings, SizesTheRainCannotRunOn)
+// What is refused before a window opens, the scale picked, and what is
+// refused when the granted area, or the picture at that scale, cannot hold
+// the rain. Sizes here are granted as asked.
+TEST(Settings, SizesAndScales)
 {
     const std::string small = "it must be at least 11 pixels wide and 6 high";
     const std::string huge = "it is too large for the video system";
     const std::string x = "X holds no window wider or higher than 65535 pixels";
     struct Row {
-        int xRes, yRes, scale; // as set; then as granted
-        std::string refusal;   // "" where the rain runs
+        int xRes, yRes, scale, picked;
+        std::string refusal; // after "The rain cannot run on a "; "" where it runs
     };
     const Row rows[] = {
-        {10, 480, 0, "The rain cannot run on a 10x480 picture: " + small + "."},
-        {640, 5, 0, "The rain cannot run on a 640x5 picture: " + small + "."},
-        {10, 6, 0, "The rain cannot run on a 10x6 picture: " + small + "."},
-        {11, 5, 0, "The rain cannot run on a 11x5 picture: " + small + "."},
-        {11, 6, 0, ""},
-        {640, 480, 2147483647, "The rain cannot run on a 0x0 picture: " + small + " (640x480 at scale 2147483647)."},
-        {21, 12, 2, "The rain cannot run on a 10x6 picture: " + small + " (21x12 at scale 2)."},
-        {22, 12, 2, ""},
+        {10, 480, 0, 1, "10x480 picture: " + small},
+        {640, 5, 0, 1, "640x5 picture: " + small},
+        {11, 5, 0, 1, "11x5 picture: " + small},
+        {11, 6, 0, 1, ""},
+        {640, 480, 2147483647, 2147483647, "0x0 picture: " + small + " (640x480 at scale 2147483647)"},
+        {3840, 2159, 0, 1, ""},
+        {3840, 2160, 0, 2, ""},                     // a step every 1080 rows
+        {5760, 3240, 1, 1, ""},                     // unless a scale is set
+        {21, 4320, 0, 1, ""},                       // never narrower than 11 pixels
+        {43, 4320, 0, 3, ""},
+        {21, 12, 2, 2, "10x6 picture: " + small + " (21x12 at scale 2)"},
         // SDL 1.2 would overflow its byte count and crash: 2^31 bytes and more
-        {32768, 16384, 0, "The rain cannot run on a 32768x16384 picture: " + huge + "."},
-        {32767, 16384, 0, ""},
-        {640, 1700000, 0, "The rain cannot run on a 640x1700000 picture: " + huge + "."},
-        {100, 10737500, 0, "The rain cannot run on a 100x10737500 picture: " + huge + "."},
+        {32768, 16384, 0, 15, "32768x16384 picture: " + huge},
+        {32767, 16384, 0, 15, ""},
+        {100, 10737500, 0, 9, "100x10737500 picture: " + huge},
         // X counts a window's sides in 16 bits
-        {65535, 6, 0, ""},
-        {65536, 6, 0, "The rain cannot run on a 65536x6 picture: " + x + "."},
-        {65536, 1, 0, "The rain cannot run on a 65536x1 picture: " + x + "."},
-        {11, 65536, 0, "The rain cannot run on a 11x65536 picture: " + x + "."},
-        {0, 65536, 0, "The rain cannot run on a 0x65536 picture: " + x + "."},
+        {65535, 6, 0, 1, ""},
+        {65536, 1, 0, 1, "65536x1 picture: " + x},
+        {0, 65536, 0, 0, "0x65536 picture: " + x},
     };
     for (const Row& row : rows) {
         Settings s;
@@ -84,41 +85,14 @@ TEST(Settings, SizesTheRainCannotRunOn)
         s.yRes = row.yRes;
         s.scale = row.scale;
         std::string refusal = s.refusal();
-        if (refusal.empty() && row.xRes > 0 && row.yRes > 0) // granted as asked
+        if (refusal.empty())
             refusal = Settings::areaRefusal(row.xRes, row.yRes);
-        if (refusal.empty() && row.xRes > 0 && row.yRes > 0)
-            refusal = Settings::pictureRefusal(row.xRes, row.yRes, s.scaleFor(row.xRes, row.yRes));
-        EXPECT_EQ(refusal, row.refusal) << row.xRes << "x" << row.yRes << " scale " << row.scale;
+        if (refusal.empty()) {
+            EXPECT_EQ(s.scaleFor(row.xRes, row.yRes), row.picked) << row.xRes << "x" << row.yRes;
+            refusal = Settings::pictureRefusal(row.xRes, row.yRes, row.picked);
+        }
+        EXPECT_EQ(refusal, row.refusal.empty() ? "" : "The rain cannot run on a " + row.refusal + ".");
     }
-    // A side of 0 is checked as the screen grants it.
-    EXPECT_EQ(Settings::areaRefusal(32768, 16384), "The rain cannot run on a 32768x16384 picture: " + huge + ".");
-}
-
-TEST(Settings, TheAutomaticScaleIsAStepEvery1080RowsButLeavesTheRainRoom)
-{
-    struct Row {
-        int width, height, scale;
-    };
-    const Row rows[] = {
-        {640, 480, 1},   {1920, 1080, 1}, {3840, 2159, 1}, {3840, 2160, 2},
-        {5760, 3240, 3}, {21, 4320, 1},   {22, 4320, 2},   {7680, 4320, 4},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(Settings{}.scaleFor(row.width, row.height), row.scale) << row.width << "x" << row.height;
-    Settings one;
-    one.scale = 1;
-    EXPECT_EQ(one.scaleFor(7680, 4320), 1);
-}
-
-TEST(Settings, ABatchHasNoMoreDropsThanStartColumns)
-{
-    Settings s;
-    s.dropRate = INT_MAX;
-    EXPECT_EQ(s.batchSize(640), 630);
-    s.dropRate = 630;
-    EXPECT_EQ(s.batchSize(640), 630);
-    s.dropRate = -5;
-    EXPECT_EQ(s.batchSize(11), -5);
 }
 
 } // namespace
