@@ -5,7 +5,8 @@
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,
 #                            xdotool, xscreensaver, mate-screensaver with a D-Bus
 #                            session and gsettings, dpkg-dev for the package,
-#                            sdl12-compat to run the tests on it too, ...)
+#                            sdl12-compat to run the tests on it too, weston
+#                            and Xwayland for the Wayland test, ...)
 set -euo pipefail
 
 pkgs=(build-essential cmake pkg-config libsdl2-dev)
@@ -13,7 +14,7 @@ if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
          dpkg-dev file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin
-         libsdl1.2-compat)
+         libsdl1.2-compat weston xwayland)
 fi
 
 missing=()
