@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The display on SDL 2: a window, its surface shown whole or by rectangles.
 #include "SdlDisplay.h"
+#include "WaylandPresenter.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +13,8 @@
 
 struct SdlDisplay::Native {
     SDL_Window* window = nullptr;
+    // On Wayland, what shows the picture in place of SDL's window surface.
+    std::unique_ptr<WaylandPresenter> wayland;
 };
 
 namespace {
@@ -67,6 +71,20 @@ SDL_Window* openWindow(int& width, int& height, bool fullscreen)
                             desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
 }
 
+// On Wayland SDL 2 would show its window surface through a renderer, whole,
+// every frame: the picture goes to the window's Wayland surface in shared
+// memory instead, by the rectangles that changed.
+std::unique_ptr<WaylandPresenter> openWaylandPresenter(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return nullptr;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    return WaylandPresenter::open(info.info.wl.display, info.info.wl.surface, w, h);
+}
+
 } // namespace
 
 int SdlDisplay::startUp(int argc, char* argv[], int (*entry)(int, char*[]))
@@ -88,6 +106,10 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
 {
     native->window = openWindow(width, height, fullscreen);
     if (native->window != nullptr)
+        native->wayland = openWaylandPresenter(native->window);
+    if (native->wayland)
+        screen = native->wayland->picture();
+    else if (native->window != nullptr)
         screen = SDL_GetWindowSurface(native->window);
     if (screen == nullptr) {
         std::printf("Can't set video mode: %s\n", SDL_GetError());
@@ -97,9 +119,11 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
     this->height = height;
 }
 
-// The window surface belongs to the window, which is this display's own.
+// The window surface belongs to the window, which is this display's own,
+// as does the Wayland presenter's picture.
 SdlDisplay::~SdlDisplay()
 {
+    native->wayland.reset(); // its buffers are on the window's surface
     SDL_DestroyWindow(native->window);
 }
 
@@ -115,12 +139,18 @@ bool SdlDisplay::rectanglesReachEverywhere() const
 
 void SdlDisplay::present()
 {
-    SDL_UpdateWindowSurface(native->window);
+    if (native->wayland)
+        native->wayland->present();
+    else
+        SDL_UpdateWindowSurface(native->window);
 }
 
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
-    SDL_UpdateWindowSurfaceRects(native->window, rects, count);
+    if (native->wayland)
+        native->wayland->present(rects, count);
+    else
+        SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
 
 void SdlDisplay::hideCursor()
