@@ -544,6 +544,10 @@ class Weston:
     def click_at(self, x, y, button=1):
         """A real click at a point of the output: weston's X11 back end does
         not survive one sent to its window alone (XSendEvent)."""
+        # Moved there in two steps, so that weston gives the surface under
+        # it the pointer before the button comes.
+        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window()), str(x - 1), str(y - 1)])
+        time.sleep(0.3)
         self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window()), str(x), str(y)])
         time.sleep(0.3)
         self.xvfb.run(["xdotool", "click", str(button)])
