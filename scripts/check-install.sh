@@ -15,6 +15,8 @@ for f in usr/bin/nimbrel usr/bin/nimbrel-xscreensaver usr/share/man/man6/nimbrel
          usr/share/xscreensaver/config/nimbrel.xml usr/share/applications/screensavers/nimbrel.desktop; do
   [ -f "$dest/$f" ] || { echo "FAIL: $f was not installed"; exit 1; }
 done
+[ "$(readlink "$dest/usr/share/man/man6/nimbrel-xscreensaver.6")" = nimbrel.6 ] \
+  || { echo "FAIL: usr/share/man/man6/nimbrel-xscreensaver.6 is not a link to nimbrel's page"; exit 1; }
 [ "$(readlink "$dest/usr/libexec/xscreensaver/nimbrel")" = ../../bin/nimbrel-xscreensaver ] \
   || { echo "FAIL: usr/libexec/xscreensaver/nimbrel is not a link to the wrapper"; exit 1; }
 grep -qx 'Exec=/usr/libexec/xscreensaver/nimbrel --root' "$dest/usr/share/applications/screensavers/nimbrel.desktop" \
