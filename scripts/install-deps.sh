@@ -8,7 +8,8 @@
 #                            sdl12-compat to run the tests on it too, ...)
 set -euo pipefail
 
-pkgs=(build-essential cmake pkg-config libsdl2-dev)
+# librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
+pkgs=(build-essential cmake pkg-config libsdl2-dev librsvg2-bin)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
