@@ -12,6 +12,7 @@ trap 'rm -rf "$dest"' EXIT
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 for f in usr/bin/nimbrel usr/bin/nimbrel-xscreensaver usr/share/man/man6/nimbrel.6 \
          usr/share/applications/nimbrel.desktop usr/share/doc/nimbrel/nimbrel.conf.example \
+         usr/share/metainfo/io.github.nimbrel.nimbrel.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/nimbrel.svg \
          usr/share/icons/hicolor/48x48/apps/nimbrel.png usr/share/icons/hicolor/64x64/apps/nimbrel.png \
          usr/share/icons/hicolor/128x128/apps/nimbrel.png usr/share/icons/hicolor/256x256/apps/nimbrel.png \
