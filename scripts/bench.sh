@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the benchmark in Release and runs the landed-drop runs whose tables
-# the README quotes, writing them to bench/results/, then plots them.
+# docs/performance.md quotes, writing them to bench/results/, then plots them.
 #   bench.sh [quick]   quick: short runs, to see that everything works
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
