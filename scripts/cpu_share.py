@@ -124,8 +124,12 @@ def main():
 
     width, height = args.size
     binary = os.path.abspath(args.bin)  # the program runs in a directory of its own
-    runs = [measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library)
-            for _ in range(max(1, args.repeat))]
+    runs = []
+    for _ in range(max(1, args.repeat)):
+        runs.append(measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library))
+        # Each run on its own too, so that a median can be checked.
+        print("run: nimbrel %.1f %%, X server %.1f %%, %.1f frames per second" % runs[-1], file=sys.stderr,
+              flush=True)
     prog = statistics.median(r[0] for r in runs)
     xsrv = statistics.median(r[1] for r in runs)
     both = statistics.median(r[0] + r[1] for r in runs)
@@ -133,7 +137,7 @@ def main():
     if args.header:
         print(HEADER)
     label = " ".join(args.set) if args.set else "defaults"
-    if args.library != "sdl1.2":
+    if args.library not in (None, "sdl1.2"):
         label += ", on " + args.library
     print("| %dx%d | %s | %.1f | %.1f | %.1f | %.0f |" % (width, height, label, prog, xsrv, both, fps),
           flush=True)
