@@ -151,15 +151,20 @@ def main():
 
     width, height = args.size
     binary = os.path.abspath(args.bin)  # the program runs in a directory of its own
-    runs = [measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library, args.weston)
-            for _ in range(max(1, args.repeat))]
+    runs = []
+    for _ in range(max(1, args.repeat)):
+        runs.append(measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library,
+                                 args.weston))
+        # Each run on its own too, so that a median can be checked.
+        print("run: nimbrel %.1f %%, X server %.1f %%, weston %.1f %%, %.1f frames per second" % runs[-1],
+              file=sys.stderr, flush=True)
     prog = statistics.median(r[0] for r in runs)
     xsrv = statistics.median(r[1] for r in runs)
     comp = statistics.median(r[2] for r in runs)
     both = statistics.median(r[0] + r[1] + r[2] for r in runs)
     fps = statistics.median(r[3] for r in runs)
     label = " ".join(args.set) if args.set else "defaults"
-    if args.library is not None and args.library != "sdl1.2":
+    if args.library not in (None, "sdl1.2"):
         label += ", on " + args.library
     if args.weston:
         if args.header:
