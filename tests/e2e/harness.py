@@ -473,7 +473,8 @@ class Weston:
 
     def __init__(self, width=1280, height=720, xwayland=False, renderer="pixman"):
         self.width, self.height = width, height
-        self.xvfb = Xvfb(size="%dx%dx24" % (width, height))
+        # A margin beside weston's window, for the pointer to come from.
+        self.xvfb = Xvfb(size="%dx%dx24" % (width + 16, height + 16))
         self.runtime = tempfile.mkdtemp(prefix="nimbrel-wayland-")  # mode 0700
         self.socket = "nimbrel-%d" % os.getpid()
         self.log = os.path.join(self.runtime, "weston.log")
@@ -544,12 +545,12 @@ class Weston:
     def click_at(self, x, y, button=1):
         """A real click at a point of the output: weston's X11 back end does
         not survive one sent to its window alone (XSendEvent)."""
-        # Moved there in two steps, so that weston gives the surface under
-        # it the pointer before the button comes.
-        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window()), str(x - 1), str(y - 1)])
-        time.sleep(0.3)
-        self.xvfb.run(["xdotool", "mousemove", "--window", str(self.window()), str(x), str(y)])
-        time.sleep(0.3)
+        # From outside weston's window (at 0,0 on the Xvfb) into it, so that
+        # weston sees the pointer enter and gives the surface under it the
+        # pointer before the button comes.
+        for to in ((self.width + 8, self.height + 8), (x, y)):
+            self.xvfb.run(["xdotool", "mousemove", str(to[0]), str(to[1])])
+            time.sleep(0.3)
         self.xvfb.run(["xdotool", "click", str(button)])
 
     def cpu_seconds(self):
