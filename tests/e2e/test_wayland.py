@@ -65,7 +65,7 @@ class OnWeston:
         self.assertEqual(self.program.wait(2), 0)
 
 
-NOT_HERE = LIBRARY != "sdl2" and "the Wayland path is the SDL 2 build's" or \
+NOT_HERE = LIBRARY != "sdl2" and "the Wayland path belongs to the SDL 2 build" or \
     not shutil.which("weston") and "weston is not installed (Debian: weston, xwayland)"
 
 
