@@ -121,13 +121,15 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
 {
     std::printf("# whole frames, picture %s, %dx%d at scale %d, dropRate %d, dropSpeed %d, tailLength %d, showDrops %d\n",
                 kept ? "kept" : "cleared", o.width, o.height, o.scale, o.rate, o.speed, o.tail, o.show ? 1 : 0);
-    std::printf("%10s %12s %12s %8s %10s %10s %10s %10s %8s %8s\n", "steps", "frame_us", "bare_us", "ratio",
-                "walk_us", "falling", "landed", "rss_MiB", "rects", "rows");
+    std::printf("%10s %12s %12s %8s %10s %10s %10s %10s %8s %8s %10s\n", "steps", "frame_us", "bare_us", "ratio",
+                "walk_us", "falling", "landed", "rss_MiB", "rects", "rows", "pixels");
     SDL_Surface* screen = surface.videoSurface();
     std::vector<double> frame, bare, walk;
     // What a kept frame hands the display, summed over the window: the X
-    // server's cost follows the rows it copies more than their width.
+    // server's cost follows the rows it copies more than their width, and
+    // in heavy rain the pixels it copies.
     long rects = 0, rows = 0;
+    double pixels = 0;
     CacheEvictor evict(o.cold);
     for (long n = 1; n <= o.steps; ++n) {
         evict.now();
@@ -140,17 +142,15 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         frame.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         if (kept) {
             rects += static_cast<long>(surface.shownRects().size());
-            for (const SDL_Rect& r : surface.shownRects())
+            for (const SDL_Rect& r : surface.shownRects()) {
                 rows += r.h;
+                pixels += static_cast<double>(r.w) * r.h;
+            }
         }
         if (n % 50 == 0) {
             // Straight to SDL, so the kept picture's record of changes is left alone.
             const auto t2 = Clock::now();
-#if SDL_MAJOR_VERSION >= 2
-            SDL_UpdateWindowSurface(surface.videoWindow());
-#else
-            SDL_Flip(screen);
-#endif
+            surface.display().present();
             SDL_FillRect(screen, nullptr, 0);
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t2).count());
             // The least a step can cost: visiting every falling drop once.
@@ -164,15 +164,16 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
         }
         if (n % o.window == 0) {
             const double f = median(frame), b = median(bare);
-            std::printf("%10ld %12.2f %12.2f %8.2f %10.2f %10zu %10lld %10.2f %8.1f %8.1f\n", n, f, b, f / b,
-                        median(walk), sim.getDrops().size(), static_cast<long long>(sim.getLandedPixels()),
+            std::printf("%10ld %12.2f %12.2f %8.2f %10.2f %10zu %10lld %10.2f %8.1f %8.1f %10.0f\n", n, f, b,
+                        f / b, median(walk), sim.getDrops().size(), static_cast<long long>(sim.getLandedPixels()),
                         residentMiB(), static_cast<double>(rects) / o.window,
-                        static_cast<double>(rows) / o.window);
+                        static_cast<double>(rows) / o.window, pixels / o.window);
             std::fflush(stdout);
             frame.clear();
             bare.clear();
             walk.clear();
             rects = rows = 0;
+            pixels = 0;
         }
     }
 }

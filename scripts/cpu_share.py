@@ -15,9 +15,16 @@ With --library sdl12-compat the SDL 1.2 build runs on sdl12-compat, the SDL
 1.2 of current distributions, instead of classic SDL 1.2. With --library, each
 run checks the version of the library it really ran on.
 
+With --weston wayland the program runs on a Wayland desktop instead: weston
+on its X11 back end with pixman, in an Xvfb a little larger than the window
+(room for the panel and the title bar), and nimbrel with DISPLAY unset, so
+that it draws on Wayland. With --weston xwayland weston offers Xwayland too,
+and nimbrel draws on that. The row then has a weston column (with
+Xwayland's time for xwayland); the X server column is the Xvfb's.
+
     cpu_share.py [--bin PATH] [--size WxH] [--set key=value ...]
                  [--seconds S] [--settle S] [--repeat N] [--header]
-                 [--library sdl1.2|sdl12-compat|sdl2]
+                 [--library sdl1.2|sdl12-compat|sdl2] [--weston wayland|xwayland]
 
 The binary is --bin, else $NIMBREL_BIN, else build/nimbrel. The frame counter
 is $NIMBREL_FLIPCOUNT, else tests/libflipcount.so in the binary's build tree.
@@ -33,6 +40,10 @@ import harness  # noqa: E402
 
 HEADER = ("| window | settings | nimbrel % | X server % | together % | frames per second |\n"
           "|---|---|---|---|---|---|")
+WESTON_HEADER = ("| window | settings | nimbrel % | X server % | weston % | together % | frames per second |\n"
+                 "|---|---|---|---|---|---|---|")
+# Room on weston's output for its panel and the window's title bar.
+WESTON_MARGIN = (120, 140)
 
 
 def flipcount_for(binary):
@@ -57,16 +68,25 @@ def library_env(library):
     sys.exit("sdl12-compat is not installed (Debian: libsdl1.2-compat)")
 
 
-def measure_once(binary, width, height, settings, seconds, settle, library):
-    """(nimbrel %, X server %, frames per second) of one run."""
+def measure_once(binary, width, height, settings, seconds, settle, library, weston=None):
+    """(nimbrel %, X server %, weston %, frames per second) of one run."""
     conf = "xRes=%d\nyRes=%d\n" % (width, height) + "".join("%s\n" % s for s in settings)
-    xvfb = harness.Xvfb(size="%dx%dx24" % (width, height))
+    if weston:
+        desktop = harness.Weston(width + WESTON_MARGIN[0], height + WESTON_MARGIN[1],
+                                 xwayland=weston == "xwayland")
+        xvfb, compositor = desktop.xvfb, desktop.cpu_seconds
+    else:
+        desktop = xvfb = harness.Xvfb(size="%dx%dx24" % (width, height))
+        compositor = lambda: 0.0  # noqa: E731
     try:
         env = {"LD_PRELOAD": flipcount_for(binary)}
         env.update(library_env(library))
-        program = harness.Program(xvfb, settings=conf, command=[binary], env=env)
+        program = harness.Program(desktop, settings=conf, command=[binary], env=env)
         try:
-            program.find_window()
+            if weston == "wayland":
+                program.first_shown()
+            else:
+                program.find_window()
             version = program.shown_version()
             if library is not None and not harness.is_library(version, library):
                 raise RuntimeError("asked for %s, ran on SDL %s" % (library, ".".join(map(str, version))))
@@ -78,11 +98,16 @@ def measure_once(binary, width, height, settings, seconds, settle, library):
             start = time.monotonic()
             start_prog = harness.cpu_seconds(program.proc.pid)
             start_x = harness.cpu_seconds(xvfb.proc.pid)
+            start_c = compositor()
             time.sleep(seconds)
             end_prog = harness.cpu_seconds(program.proc.pid)
             end_x = harness.cpu_seconds(xvfb.proc.pid)
+            end_c = compositor()
             wall = time.monotonic() - start
-            program.click()
+            if weston == "wayland":
+                program.proc.terminate()
+            else:
+                program.click()
             status = program.wait(10)
             if status != 0:
                 raise RuntimeError("nimbrel ended with status %s: %s" % (status, program.stdout()))
@@ -90,9 +115,9 @@ def measure_once(binary, width, height, settings, seconds, settle, library):
         finally:
             program.close()
     finally:
-        xvfb.close()
+        desktop.close()
     return (100 * (end_prog - start_prog) / wall, 100 * (end_x - start_x) / wall,
-            frames / span if span > 0 else 0.0)
+            100 * (end_c - start_c) / wall, frames / span if span > 0 else 0.0)
 
 
 def parse_size(text):
@@ -117,6 +142,8 @@ def main():
     parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat", "sdl2"],
                         help="the SDL to run on, checked: for the SDL 1.2 build classic SDL 1.2 or "
                              "sdl12-compat; sdl2 for the SDL 2 build (default: as the binary loads it)")
+    parser.add_argument("--weston", choices=["wayland", "xwayland"],
+                        help="on a Wayland desktop (weston): nimbrel on Wayland itself, or on Xwayland")
     args = parser.parse_args()
     for s in args.set:
         if "=" not in s:
@@ -124,17 +151,29 @@ def main():
 
     width, height = args.size
     binary = os.path.abspath(args.bin)  # the program runs in a directory of its own
-    runs = [measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library)
-            for _ in range(max(1, args.repeat))]
+    runs = []
+    for _ in range(max(1, args.repeat)):
+        runs.append(measure_once(binary, width, height, args.set, args.seconds, args.settle, args.library,
+                                 args.weston))
+        # Each run on its own too, so that a median can be checked.
+        print("run: nimbrel %.1f %%, X server %.1f %%, weston %.1f %%, %.1f frames per second" % runs[-1],
+              file=sys.stderr, flush=True)
     prog = statistics.median(r[0] for r in runs)
     xsrv = statistics.median(r[1] for r in runs)
-    both = statistics.median(r[0] + r[1] for r in runs)
-    fps = statistics.median(r[2] for r in runs)
+    comp = statistics.median(r[2] for r in runs)
+    both = statistics.median(r[0] + r[1] + r[2] for r in runs)
+    fps = statistics.median(r[3] for r in runs)
+    label = " ".join(args.set) if args.set else "defaults"
+    if args.library not in (None, "sdl1.2"):
+        label += ", on " + args.library
+    if args.weston:
+        if args.header:
+            print(WESTON_HEADER)
+        print("| %dx%d | %s, weston %s | %.1f | %.1f | %.1f | %.1f | %.0f |"
+              % (width, height, label, args.weston, prog, xsrv, comp, both, fps), flush=True)
+        return
     if args.header:
         print(HEADER)
-    label = " ".join(args.set) if args.set else "defaults"
-    if args.library != "sdl1.2":
-        label += ", on " + args.library
     print("| %dx%d | %s | %.1f | %.1f | %.1f | %.0f |" % (width, height, label, prog, xsrv, both, fps),
           flush=True)
 

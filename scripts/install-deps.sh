@@ -4,16 +4,24 @@
 #   install-deps.sh          build and run the program
 #   install-deps.sh --tests  also what the tests and checks need (GoogleTest, Xvfb,
 #                            xdotool, xscreensaver, mate-screensaver with a D-Bus
-#                            session and gsettings, dpkg-dev for the package,
-#                            sdl12-compat to run the tests on it too, ...)
+#                            session and gsettings, debhelper for the package and
+#                            Debian's tools that check it, sdl12-compat to run the
+#                            tests on it too, weston and Xwayland for the Wayland
+#                            test, ...)
 set -euo pipefail
 
-pkgs=(build-essential cmake pkg-config libsdl2-dev)
+# librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
+# libwayland-dev: the SDL 2 build shows its picture on Wayland itself.
+pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev librsvg2-bin)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
-         dpkg-dev file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin
-         libsdl1.2-compat)
+         file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin
+         libsdl1.2-compat weston xwayland)
+  # The package: built by dpkg-buildpackage with debhelper, checked by lintian,
+  # hardening-check (devscripts), appstreamcli (appstream),
+  # desktop-file-validate (desktop-file-utils) and mandoc.
+  pkgs+=(dpkg-dev debhelper git lintian devscripts appstream desktop-file-utils mandoc)
 fi
 
 missing=()

@@ -52,116 +52,23 @@ bool isRgb32(const SDL_PixelFormat* f)
 
 } // namespace
 
-unsigned int SdlSurface::modeFlags(bool fullscreen)
-{
-#if SDL_MAJOR_VERSION >= 2
-    (void)fullscreen;
-    return 0;
-#else
-    Uint32 flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
-    if (fullscreen)
-        flags |= SDL_FULLSCREEN;
-    return flags;
-#endif
-}
-
-namespace {
-
-#if SDL_MAJOR_VERSION >= 2
-// SDL 2 has windows rather than a video mode: the program's own, or the one
-// SDL_WINDOWID names (a screensaver's). On return width and height are the
-// picture's size, 0 where the window's own is the picture's.
-SDL_Window* openWindow(int& width, int& height, bool fullscreen)
-{
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return nullptr;
-    // On X11 the window surface then lies in shared memory that the server
-    // copies the changed rectangles from, as SDL 1.2's does; otherwise SDL 2
-    // would show it through a renderer, whole, every frame. Other drivers
-    // have no such surface of their own.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && std::strcmp(driver, "x11") == 0)
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // Rain behind other windows is still rain: a full screen stays shown.
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-
-    if (const char* id = std::getenv("SDL_WINDOWID")) {
-        width = height = 0;
-        return SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(std::strtoull(id, nullptr, 0))));
-    }
-
-    SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0)
-        return nullptr;
-    if (width == 0)
-        width = desktop.w;
-    if (height == 0)
-        height = desktop.h;
-    if (!fullscreen) {
-        // SDL 2 centres a window; one larger than the screen would then
-        // start off it, where SDL 1.2 puts it at the top-left.
-        const int x = width > desktop.w ? 0 : SDL_WINDOWPOS_UNDEFINED;
-        const int y = height > desktop.h ? 0 : SDL_WINDOWPOS_UNDEFINED;
-        return SDL_CreateWindow("nimbrel", x, y, width, height, 0);
-    }
-    // A real mode: the smallest the display has that holds the picture,
-    // which then shows in its middle. At the desktop's own size that covers
-    // the screen without changing its mode.
-    SDL_DisplayMode wanted{};
-    wanted.w = width;
-    wanted.h = height;
-    SDL_DisplayMode mode;
-    if (SDL_GetClosestDisplayMode(0, &wanted, &mode) == nullptr) {
-        SDL_SetError("No display mode holds %dx%d", width, height);
-        return nullptr;
-    }
-    const bool desktopSize = mode.w == desktop.w && mode.h == desktop.h;
-    return SDL_CreateWindow("nimbrel", 0, 0, mode.w, mode.h,
-                            desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
-}
-#endif
-
-} // namespace
-
 SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
-    : screen(nullptr), directRgb(false)
+    : screenDisplay(width, height, bpp, fullscreen), screen(screenDisplay.videoSurface()),
+      directRgb(isRgb32(screen->format))
 {
-#if SDL_MAJOR_VERSION >= 2
-    (void)bpp;
-    window = openWindow(width, height, fullscreen);
-    if (window != nullptr)
-        screen = SDL_GetWindowSurface(window);
-#else
-    screen = SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen));
-    // sdl12-compat grants a line of 65536 bytes or more, which SDL 1.2's
-    // 16-bit pitch cannot count, so that every row would be drawn over the
-    // first: refuse it, as classic SDL 1.2 does.
-    if (screen != nullptr && screen->pitch < screen->w * screen->format->BytesPerPixel) {
-        SDL_SetError("A scanline is too wide");
-        screen = nullptr;
-    }
-    width = height = 0; // SDL 1.2 itself shows a smaller picture in the middle of a larger mode
-#endif
-    if (screen == nullptr) {
-        std::printf("Can't set video mode: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-#if SDL_MAJOR_VERSION < 2
-    // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
-    if (std::getenv("SDL_WINDOWID") == nullptr)
-        SDL_WM_SetCaption("nimbrel", "nimbrel");
-#endif
-    directRgb = isRgb32(screen->format);
     // The picture: the size asked for in the middle of a larger screen, or
     // the whole video surface.
-    area.w = width > 0 && width <= screen->w ? width : screen->w;
-    area.h = height > 0 && height <= screen->h ? height : screen->h;
+    const int asked = screenDisplay.pictureWidth(), askedHigh = screenDisplay.pictureHeight();
+    area.w = asked > 0 && asked <= screen->w ? asked : screen->w;
+    area.h = askedHigh > 0 && askedHigh <= screen->h ? askedHigh : screen->h;
     area.x = (screen->w - area.w) / 2;
     area.y = (screen->h - area.h) / 2;
     this->width = area.w;
     this->height = area.h;
     findPixels();
 }
+
+SdlSurface::~SdlSurface() = default;
 
 void SdlSurface::setScale(int factor)
 {
@@ -173,43 +80,17 @@ void SdlSurface::setScale(int factor)
 
 bool SdlSurface::keepPictureBetweenFrames()
 {
-#if SDL_MAJOR_VERSION < 2
-    // SDL 1.2's SDL_Rect has signed 16-bit x and y.
-    if (screen->w > 32767 || screen->h > 32767)
+    if (!screenDisplay.rectanglesReachEverywhere())
         return false;
-#endif
     damage = std::make_unique<Damage>(width, height);
     marks = damage.get();
     return true;
 }
 
-bool SdlSurface::flipWaitsForDisplay() const
-{
-#if SDL_MAJOR_VERSION >= 2
-    return false; // a window surface is one buffer, shown when told
-#else
-    const Uint32 wanted = SDL_HWSURFACE | SDL_DOUBLEBUF;
-    return (screen->flags & wanted) == wanted;
-#endif
-}
-
-// SDL 1.2's video surface belongs to SDL, which frees it when it shuts down;
-// SDL 2's belongs to the window, which is this surface's own.
-SdlSurface::~SdlSurface()
-{
-#if SDL_MAJOR_VERSION >= 2
-    SDL_DestroyWindow(window);
-#endif
-}
-
 void SdlSurface::update()
 {
     if (!damage) {
-#if SDL_MAJOR_VERSION >= 2
-        SDL_UpdateWindowSurface(window);
-#else
-        SDL_Flip(screen);
-#endif
+        screenDisplay.present();
         return;
     }
     const std::vector<Damage::Rect>& changed = damage->take();
@@ -225,11 +106,7 @@ void SdlSurface::update()
         to.h = static_cast<decltype(to.h)>(r.h * scale);
     }
     // Called with no rectangle too: a frame in which nothing changed is still a frame.
-#if SDL_MAJOR_VERSION >= 2
-    SDL_UpdateWindowSurfaceRects(window, sdlRects.data(), static_cast<int>(sdlRects.size()));
-#else
-    SDL_UpdateRects(screen, static_cast<int>(sdlRects.size()), sdlRects.data());
-#endif
+    screenDisplay.present(sdlRects.data(), static_cast<int>(sdlRects.size()));
 }
 
 void SdlSurface::exposed()

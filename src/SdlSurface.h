@@ -3,6 +3,7 @@
 #define NIMBREL_SDLSURFACE_H
 
 #include "Damage.h"
+#include "SdlDisplay.h"
 #include "Surface.h"
 
 #include <memory>
@@ -10,16 +11,13 @@
 
 struct SDL_Surface;
 struct SDL_Rect;
-struct SDL_Window;
 
-// The window, or the full screen, through SDL; draws straight into the video
-// surface that SDL returns (SDL 2: the window's surface).
+// The picture on the display's video surface: draws straight into it, in
+// whatever pixel format it has, at a scale, and notes what changed.
 class SdlSurface : public Surface {
 public:
-    // Opens the video mode; on failure prints one line and exits with status 1.
-    // A width or height of 0 takes the screen's. Where SDL_WINDOWID names a
-    // window, draws in that one. SDL 2 gives its window surface the display's
-    // own format whatever bpp asks for, as SDL 1.2 may for SDL_ANYFORMAT.
+    // Opens the display (see SdlDisplay); on failure prints one line and
+    // exits with status 1.
     SdlSurface(int width, int height, int bpp, bool fullscreen);
     ~SdlSurface();
 
@@ -38,10 +36,9 @@ public:
     void fillRect(int x1, int y1, int x2, int y2, Color& color) override;
     void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
     bool keepsPicture() override { return damage != nullptr; }
+    void exposed() override;
 
-    // Whether update() waits for the display, as a hardware double-buffered
-    // video mode's flip does; where SDL grants no such mode it returns at once.
-    bool flipWaitsForDisplay() const;
+    SdlDisplay& display() { return screenDisplay; }
 
     // From now on the picture stays from frame to frame, and update() shows
     // only the rectangles that were drawn in. Only for a single-buffered
@@ -59,16 +56,8 @@ public:
     void setScale(int factor);
     int getScale() const { return scale; }
 
-    // The window was uncovered: the display lost what it showed of a kept
-    // picture, so the next update() hands it the whole picture.
-    void exposed();
-
-    // The flags that the constructor asks SDL 1.2 for.
-    static unsigned int modeFlags(bool fullscreen);
-
-    // SDL's own objects, for tests and benchmarks (the window: SDL 2 only).
+    // SDL's own surface, for tests and benchmarks.
     SDL_Surface* videoSurface() const { return screen; }
-    SDL_Window* videoWindow() const { return window; }
 
 private:
     // Where the picture lies on the video surface, in its pixels: all of it,
@@ -77,7 +66,7 @@ private:
         int x, y, w, h;
     };
 
-    SDL_Window* window = nullptr;
+    SdlDisplay screenDisplay;
     SDL_Surface* screen;
     Area area{};
     int scale = 1;

@@ -58,6 +58,10 @@ public:
     // surface is cleared every frame and a step draws the whole picture.
     virtual bool keepsPicture() { return false; }
 
+    // The display lost what it showed: a kept picture is handed over whole
+    // by the next update().
+    virtual void exposed() {}
+
 protected:
     // Owners hold the concrete surface and destroy that; never through here.
     ~Surface() = default;

@@ -9,16 +9,6 @@
 #include <set>
 #include <vector>
 
-// The colour cycle belongs to the process, so the test binary starts it once
-// from known values: (250, 250, 0), stepping by (5, 5, 0). Red and green wrap
-// to 0 together, so every 51st batch is black.
-void startColourCycle()
-{
-    RecordingSurface surface(40, 30);
-    ScriptedRand::queue({250, 250, 0, 5, 5, 0});
-    RainSimulation warmUp(surface, 0, 50, 10, false);
-}
-
 namespace {
 
 constexpr int DR = 5, DG = 5, DB = 0;

@@ -13,6 +13,7 @@ void RecordingSurface::update()
     if (depth != 0)
         faults.push_back("update while locked");
     ++updates;
+    calls += 'U';
     lastShown = picture;
 }
 
@@ -20,6 +21,7 @@ void RecordingSurface::clear()
 {
     if (depth != 0)
         faults.push_back("clear while locked");
+    calls += 'C';
     picture.assign(picture.size(), 0);
 }
 

@@ -31,6 +31,7 @@ public:
     void drawCircle(int, int, int, Color&) override;
     void fillRect(int, int, int, int, Color&) override;
     bool keepsPicture() override { return keeps; }
+    void exposed() override { calls += 'E'; }
 
     // The picture as drawn since the last clear, as 0x00RRGGBB per pixel.
     uint32_t at(int x, int y) const { return picture[static_cast<size_t>(y) * width + x]; }
@@ -48,6 +49,7 @@ public:
     bool keeps = false;              // what keepsPicture() answers
     std::vector<Put> log;            // every putPixel, when keepLog is set
     std::vector<std::string> faults; // misuse seen, for the test to assert empty
+    std::string calls;               // U for update, C for clear, E for exposed
 
 private:
     std::vector<uint32_t> picture;

@@ -10,6 +10,14 @@
 
 namespace {
 
+// SDL as the program's start-up leaves it, for every test of this binary.
+class SdlStarted : public testing::Environment {
+public:
+    void SetUp() override { SDL_Init(SDL_INIT_NOPARACHUTE); }
+    void TearDown() override { SDL_Quit(); }
+};
+testing::Environment* const sdl = testing::AddGlobalTestEnvironment(new SdlStarted);
+
 constexpr int W = 16;
 constexpr int H = 8;
 
@@ -186,8 +194,8 @@ TEST(SdlSurface, ThreeBytePixelsAreStoredLeastSignificantByteFirst)
 
 TEST(SdlSurface, ModeFlagsAskForHardwareDoubleBufferingInAnyFormat)
 {
-    EXPECT_EQ(SdlSurface::modeFlags(false), 0x50000001u);
-    EXPECT_EQ(SdlSurface::modeFlags(true), 0xD0000001u);
+    EXPECT_EQ(SdlDisplay::modeFlags(false), 0x50000001u);
+    EXPECT_EQ(SdlDisplay::modeFlags(true), 0xD0000001u);
 }
 #endif
 

@@ -220,6 +220,18 @@ class Program:
             time.sleep(0.1)
         raise AssertionError("no window with a frame in it appeared")
 
+    def first_shown(self, timeout=30):
+        """Waits for the first frame, for a program with no X window to find
+        (on Wayland)."""
+        deadline = time.time() + timeout
+        while self.shown_version() is None:
+            if self.proc.poll() is not None:
+                raise AssertionError("nimbrel ended early with status %s: %s"
+                                     % (self.proc.returncode, self.stdout()))
+            if time.time() > deadline:
+                raise AssertionError("nimbrel showed no frame")
+            time.sleep(0.1)
+
     def visible_windows(self):
         r = self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)])
         return [int(w) for w in r.stdout.split()]
@@ -459,3 +471,111 @@ def end_group(proc, grace):
         except subprocess.TimeoutExpired:
             os.killpg(proc.pid, signal.SIGKILL)
             proc.wait()
+
+
+class Weston:
+    """A Wayland desktop of the test's own: weston on its X11 back end, drawn
+    by pixman in a window of an Xvfb of its own (its headless back end has no
+    seat, on which Debian 12's SDL 2 crashes), never blanking, its socket in a
+    private XDG_RUNTIME_DIR. With xwayland it offers an X server as well.
+    Programs started on it (Program(weston, ...)) see only Wayland, or with
+    xwayland Xwayland's display too."""
+
+    def __init__(self, width=1280, height=720, xwayland=False, renderer="pixman"):
+        self.width, self.height = width, height
+        # A margin beside weston's window, for the pointer to come from.
+        self.xvfb = Xvfb(size="%dx%dx24" % (width + 16, height + 16))
+        self.runtime = tempfile.mkdtemp(prefix="nimbrel-wayland-")  # mode 0700
+        self.socket = "nimbrel-%d" % os.getpid()
+        self.log = os.path.join(self.runtime, "weston.log")
+        args = ["weston", "--backend=x11-backend.so", "--idle-time=0", "--socket=" + self.socket,
+                "--width=%d" % width, "--height=%d" % height, "--log=" + self.log]
+        if renderer == "pixman":
+            args.append("--use-pixman")
+        if xwayland:
+            args.append("--xwayland")
+        self.proc = subprocess.Popen(args, env=self.xvfb.env(XDG_RUNTIME_DIR=self.runtime),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+        self.display = None
+        try:
+            self._wait_ready(xwayland)
+        except Exception:
+            self.close()
+            raise
+
+    def _wait_ready(self, xwayland):
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("weston ended with status %s: %s" % (self.proc.returncode, self.log_text()))
+            # Its desktop shell's panel shows once it is up; Xwayland's display
+            # is named in the log once it listens.
+            ready = os.path.exists(os.path.join(self.runtime, self.socket)) and self.window() is not None
+            if ready and xwayland:
+                for line in self.log_text().splitlines():
+                    if "xserver listening on display" in line:
+                        self.display = line.rsplit(" ", 1)[1]
+            if ready and (self.display or not xwayland):
+                time.sleep(0.5)
+                return
+            time.sleep(0.1)
+        raise RuntimeError("weston did not start: " + self.log_text())
+
+    def log_text(self):
+        try:
+            with open(self.log) as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def window(self):
+        """weston's output window on the Xvfb, or None before it shows."""
+        for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
+            if '"Weston Compositor' in line:
+                return int(line.split()[0], 16)
+        return None
+
+    def env(self, **extra):
+        env = self.xvfb.env(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.socket, **extra)
+        if self.display:
+            env["DISPLAY"] = self.display
+        else:
+            del env["DISPLAY"]
+        return env
+
+    def run(self, args, timeout=20, **kw):
+        """A command on Xwayland's display, or with none."""
+        return subprocess.run(args, env=self.env(), timeout=timeout, capture_output=True, text=True, **kw)
+
+    def screenshot(self):
+        """weston's output, as Picture."""
+        return Picture(self.xvfb.screenshot(self.window()))
+
+    def click_at(self, x, y, button=1):
+        """A real click at a point of the output: weston's X11 back end does
+        not survive one sent to its window alone (XSendEvent)."""
+        # From outside weston's window (at 0,0 on the Xvfb) into it, so that
+        # weston sees the pointer enter and gives the surface under it the
+        # pointer before the button comes.
+        for to in ((self.width + 8, self.height + 8), (x, y)):
+            self.xvfb.run(["xdotool", "mousemove", str(to[0]), str(to[1])])
+            time.sleep(0.3)
+        self.xvfb.run(["xdotool", "click", str(button)])
+
+    def cpu_seconds(self):
+        """CPU time of weston and, with xwayland, of Xwayland, which it started."""
+        total = cpu_seconds(self.proc.pid)
+        for pid in os.listdir("/proc"):
+            try:
+                if pid.isdigit() and os.readlink("/proc/%s/exe" % pid).endswith("/Xwayland"):
+                    if os.getsid(int(pid)) == self.proc.pid:
+                        total += cpu_seconds(int(pid))
+            except OSError:
+                pass
+        return total
+
+    def close(self):
+        end_group(self.proc, 5)
+        self.xvfb.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)

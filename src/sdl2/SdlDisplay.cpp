@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: MIT
+// The display on SDL 2: a window, its surface shown whole or by rectangles.
+#include "SdlDisplay.h"
+#include "WaylandPresenter.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+struct SdlDisplay::Native {
+    SDL_Window* window = nullptr;
+    // On Wayland, what shows the picture in place of SDL's window surface.
+    std::unique_ptr<WaylandPresenter> wayland;
+};
+
+namespace {
+
+// SDL 2 has windows rather than a video mode: the program's own, or the one
+// SDL_WINDOWID names (a screensaver's). On return width and height are the
+// picture's size, 0 where the window's own is the picture's.
+SDL_Window* openWindow(int& width, int& height, bool fullscreen)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return nullptr;
+    // On X11 the window surface then lies in shared memory that the server
+    // copies the changed rectangles from, as SDL 1.2's does; otherwise SDL 2
+    // would show it through a renderer, whole, every frame. Other drivers
+    // have no such surface of their own.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Rain behind other windows is still rain: a full screen stays shown.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+
+    if (const char* id = std::getenv("SDL_WINDOWID")) {
+        width = height = 0;
+        return SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(std::strtoull(id, nullptr, 0))));
+    }
+
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0)
+        return nullptr;
+    if (width == 0)
+        width = desktop.w;
+    if (height == 0)
+        height = desktop.h;
+    if (!fullscreen) {
+        // SDL 2 centres a window; one larger than the screen would then
+        // start off it, where SDL 1.2 puts it at the top-left.
+        const int x = width > desktop.w ? 0 : SDL_WINDOWPOS_UNDEFINED;
+        const int y = height > desktop.h ? 0 : SDL_WINDOWPOS_UNDEFINED;
+        return SDL_CreateWindow("nimbrel", x, y, width, height, 0);
+    }
+    // A real mode: the smallest the display has that holds the picture,
+    // which then shows in its middle. At the desktop's own size that covers
+    // the screen without changing its mode.
+    SDL_DisplayMode wanted{};
+    wanted.w = width;
+    wanted.h = height;
+    SDL_DisplayMode mode;
+    if (SDL_GetClosestDisplayMode(0, &wanted, &mode) == nullptr) {
+        SDL_SetError("No display mode holds %dx%d", width, height);
+        return nullptr;
+    }
+    const bool desktopSize = mode.w == desktop.w && mode.h == desktop.h;
+    return SDL_CreateWindow("nimbrel", 0, 0, mode.w, mode.h,
+                            desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
+}
+
+// On Wayland SDL 2 would show its window surface through a renderer, whole,
+// every frame: the picture goes to the window's Wayland surface in shared
+// memory instead, by the rectangles that changed.
+std::unique_ptr<WaylandPresenter> openWaylandPresenter(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return nullptr;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    return WaylandPresenter::open(info.info.wl.display, info.info.wl.surface, w, h);
+}
+
+} // namespace
+
+int SdlDisplay::startUp(int argc, char* argv[], int (*entry)(int, char*[]))
+{
+    // The program handles SIGTERM and SIGINT itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_Init(SDL_INIT_NOPARACHUTE);
+    std::atexit(SDL_Quit);
+    entry(argc, argv);
+    return 0;
+}
+
+unsigned int SdlDisplay::modeFlags(bool)
+{
+    return 0;
+}
+
+SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std::make_unique<Native>())
+{
+    native->window = openWindow(width, height, fullscreen);
+    if (native->window != nullptr)
+        native->wayland = openWaylandPresenter(native->window);
+    if (native->wayland)
+        screen = native->wayland->picture();
+    else if (native->window != nullptr)
+        screen = SDL_GetWindowSurface(native->window);
+    if (screen == nullptr) {
+        std::printf("Can't set video mode: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    this->width = width;
+    this->height = height;
+}
+
+// The window surface belongs to the window, which is this display's own,
+// as does the Wayland presenter's picture.
+SdlDisplay::~SdlDisplay()
+{
+    native->wayland.reset(); // its buffers are on the window's surface
+    SDL_DestroyWindow(native->window);
+}
+
+bool SdlDisplay::flipWaitsForDisplay() const
+{
+    return false; // a window surface is one buffer, shown when told
+}
+
+bool SdlDisplay::rectanglesReachEverywhere() const
+{
+    return true; // SDL 2's rectangles count in ints
+}
+
+void SdlDisplay::present()
+{
+    if (native->wayland)
+        native->wayland->present();
+    else
+        SDL_UpdateWindowSurface(native->window);
+}
+
+void SdlDisplay::present(SDL_Rect* rects, int count)
+{
+    if (native->wayland)
+        native->wayland->present(rects, count);
+    else
+        SDL_UpdateWindowSurfaceRects(native->window, rects, count);
+}
+
+void SdlDisplay::hideCursor()
+{
+    SDL_ShowCursor(0);
+}
+
+bool SdlDisplay::poll(Event& event)
+{
+    SDL_Event e;
+    if (!SDL_PollEvent(&e))
+        return false;
+    switch (e.type) {
+    case SDL_QUIT:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL: // SDL 1.2 reports the wheel as buttons 4 and 5
+        event = Event::Quit;
+        break;
+    case SDL_WINDOWEVENT:
+        event = e.window.event == SDL_WINDOWEVENT_EXPOSED ? Event::Exposed : Event::Other;
+        break;
+    case SDL_KEYDOWN: // a key held down flips once, as in SDL 1.2
+        event = e.key.keysym.sym == SDLK_d && !e.key.repeat ? Event::ToggleDrops : Event::Other;
+        break;
+    default:
+        event = Event::Other;
+        break;
+    }
+    return true;
+}

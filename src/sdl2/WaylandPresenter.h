@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#ifndef NIMBREL_WAYLANDPRESENTER_H
+#define NIMBREL_WAYLANDPRESENTER_H
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct wl_buffer;
+struct wl_display;
+struct wl_event_queue;
+struct wl_registry;
+struct wl_shm;
+struct wl_surface;
+
+// Shows a picture kept in memory on a Wayland surface by shared-memory
+// buffers, damaging only the rectangles that changed, as the X11 window
+// surface does. SDL 2 has no such surface on Wayland: it would upload and
+// show the whole window every frame. A buffer the compositor still holds
+// is left alone; the next free one gets, besides the new rectangles, those
+// it missed while others were shown. Its events come on a queue of its own,
+// taken in once a frame without waiting.
+class WaylandPresenter {
+public:
+    // Null where the compositor offers no shared memory.
+    static std::unique_ptr<WaylandPresenter> open(wl_display* display, wl_surface* surface, int width,
+                                                  int height);
+    ~WaylandPresenter();
+
+    WaylandPresenter(const WaylandPresenter&) = delete;
+    WaylandPresenter& operator=(const WaylandPresenter&) = delete;
+
+    // The picture, 0x00RRGGBB pixels, as the X11 window surface usually is.
+    SDL_Surface* picture() const { return shadow; }
+
+    // Hands the whole picture, or only these rectangles of it, to the compositor.
+    void present();
+    void present(const SDL_Rect* rects, int count);
+
+private:
+    struct Buffer {
+        wl_buffer* buffer = nullptr;
+        uint32_t* pixels = nullptr;
+        bool busy = false; // the compositor may still read it
+        bool allStale = true;
+        std::vector<SDL_Rect> stale; // where it differs from the picture
+    };
+
+    WaylandPresenter(wl_display* display, wl_surface* surface, int width, int height);
+    Buffer* freeBuffer();
+    void dispatch();
+    void copy(Buffer& to, const SDL_Rect& r);
+    void markStale(const SDL_Rect& r);
+
+    static void released(void* data, wl_buffer* buffer);
+
+    wl_display* display;
+    wl_surface* surface;
+    wl_event_queue* queue = nullptr;
+    wl_registry* registry = nullptr;
+    wl_shm* shm = nullptr;
+    int width, height;
+    SDL_Surface* shadow = nullptr;
+    std::vector<std::unique_ptr<Buffer>> buffers;
+    std::vector<SDL_Rect> unsent; // changed since the last commit
+    bool unsentAll = false;
+};
+
+#endif

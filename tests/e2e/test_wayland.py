@@ -1,0 +1,84 @@
+# SPDX-License-Identifier: MIT
+"""The SDL 2 build on a Wayland desktop: weston, on Wayland itself (no X
+server offered) and on Xwayland: the rain shows, a click ends it, SIGTERM
+ends it with status 0."""
+import shutil
+import signal
+import time
+import unittest
+
+from harness import LIBRARY, Program, Weston
+
+SETTINGS = "xRes=640\nyRes=480\nshowDrops=1\n"
+
+
+def black_box(picture):
+    """(left, top, right, bottom) around the rows, sampled every 4 pixels,
+    that are mostly black: the window with the rain. Nothing else on weston's
+    output (its textured background, its panel) has rows of black."""
+    rows = []
+    for y in range(0, picture.height, 4):
+        xs = [x for x in range(0, picture.width, 4) if picture.pixel(x, y) == (0, 0, 0)]
+        if len(xs) > 100:
+            rows.append((y, min(xs), max(xs)))
+    if not rows:
+        return None
+    return min(r[1] for r in rows), rows[0][0], max(r[2] for r in rows) + 4, rows[-1][0] + 4
+
+
+class OnWeston:
+    """nimbrel on weston, with Xwayland or without."""
+    xwayland = False
+
+    def setUp(self):
+        self.weston = Weston(1024, 768, xwayland=self.xwayland)
+        self.addCleanup(self.weston.close)
+        self.program = Program(self.weston, settings=SETTINGS)
+        self.addCleanup(self.program.close)
+
+    def window_box(self):
+        """(left, top) of the rain on weston's output once it shows: black,
+        640x480 (sampled), with drops that move."""
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            time.sleep(1)
+            shot = self.weston.screenshot()
+            box = black_box(shot)
+            if box is None:
+                continue
+            left, top, right, bottom = box
+            lit = shot.lit(left, top, right, bottom)
+            if lit and self.weston.screenshot().lit(left, top, right, bottom) != lit:
+                self.assertLessEqual(abs(right - left - 640), 4, box)
+                self.assertLessEqual(abs(bottom - top - 480), 4, box)
+                return left, top
+        self.fail("no rain showed on weston's output: %s" % self.program.stderr())
+
+    def test_rain_shows_and_a_click_ends_it(self):
+        left, top = self.window_box()
+        self.weston.click_at(left + 320, top + 240)
+        self.assertEqual(self.program.wait(10), 0)
+
+    def test_rain_shows_and_sigterm_ends_it_with_status_0_within_2_seconds(self):
+        self.window_box()
+        self.program.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(self.program.wait(2), 0)
+
+
+NOT_HERE = LIBRARY != "sdl2" and "the Wayland path belongs to the SDL 2 build" or \
+    not shutil.which("weston") and "weston is not installed (Debian: weston, xwayland)"
+
+
+@unittest.skipIf(NOT_HERE, NOT_HERE)
+class WaylandTest(OnWeston, unittest.TestCase):
+    """No X server offered: nimbrel draws on Wayland itself."""
+
+
+@unittest.skipIf(NOT_HERE, NOT_HERE)
+class XwaylandTest(OnWeston, unittest.TestCase):
+    """Xwayland offered: nimbrel draws on it, as on X11."""
+    xwayland = True
+
+
+if __name__ == "__main__":
+    unittest.main()
