@@ -106,4 +106,8 @@ done
 for pid in "${pids[@]}"; do
   wait "$pid" || failed=1
 done
-exit "$failed"
+if [ "$failed" -ne 0 ]; then
+  echo "test.sh: a build or a test failed (see \"FAILED\" and \"Failed\" above)"
+  exit 1
+fi
+echo "test.sh: every build and test passed"
