@@ -329,6 +329,12 @@ def make_window(display, width, height):
     return d, w
 
 
+def drawn_over(picture):
+    """Whether a window of make_window's shows the program's picture, black
+    at the corner that no drop reaches, rather than its own white."""
+    return picture.pixel(0, 0) == (0, 0, 0)
+
+
 class FullScreenGranter:
     """The one thing a window manager does that SDL 2 needs for full screen:
     a window whose client asks for _NET_WM_STATE_FULLSCREEN is moved to the

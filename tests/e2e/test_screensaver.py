@@ -6,7 +6,7 @@ import signal
 import tempfile
 import unittest
 
-from harness import BIN, WRAPPER, XTestCase, make_window
+from harness import BIN, WRAPPER, XTestCase, drawn_over, make_window
 
 
 class ScreensaverTest(XTestCase):
@@ -27,7 +27,8 @@ class ScreensaverTest(XTestCase):
             "XSCREENSAVER_WINDOW": hex(window.id), "HOME": home, "PATH": path,
             "XDG_CONFIG_HOME": ""})
         # The floor of a 200-row picture is row 194: the heap rests on row 193.
-        picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=193, bottom=194) != [])
+        picture = self.xvfb.wait_for_picture(window.id,
+                                             lambda p: drawn_over(p) and p.lit(top=193, bottom=194) != [])
         self.assertTrue(program.running(), program.stdout() + program.stderr())
         self.assertEqual((picture.width, picture.height), (300, 200))
         lit = picture.lit()

@@ -14,8 +14,9 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, end, end_group, hold_system_paths,
-                     install_staged, link_system_path, make_window, processes_of, staging_unavailable)
+from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group,
+                     hold_system_paths, install_staged, link_system_path, make_window, processes_of,
+                     staging_unavailable)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -81,7 +82,8 @@ class PreviewTest(XTestCase):
         for by_option in (False, True):
             with self.subTest(by_option=by_option):
                 window, program = self.run_wrapper(200, 150, ["--root"], by_option=by_option)
-                picture = self.xvfb.wait_for_picture(window.id, lambda p: p.lit(top=143, bottom=144) != [])
+                picture = self.xvfb.wait_for_picture(
+                    window.id, lambda p: drawn_over(p) and p.lit(top=143, bottom=144) != [])
                 self.assertEqual((picture.width, picture.height), (200, 150))
                 rows = {y for _, y in picture.lit()}
                 # A 150-row picture has its floor on row 144: the heap rests on 143.
@@ -103,7 +105,8 @@ class PreviewTest(XTestCase):
                                            quiet)
         # Heavy unpaced rain lands within seconds; falling drops show far above the heap.
         picture = self.xvfb.wait_for_picture(
-            window.id, lambda p: p.lit(top=143, bottom=144) != [] and p.lit(bottom=40) != [])
+            window.id, lambda p: drawn_over(p) and p.lit(top=143, bottom=144) != [] and p.lit(bottom=40) != [])
+        self.assertTrue(drawn_over(picture), "the window still shows its own white")
         self.assertNotEqual(picture.lit(top=143, bottom=144), [], "no heap on the floor")
         self.assertNotEqual(picture.lit(bottom=40), [], "no falling drops in the top rows")
         self.assertEndsOnSigterm(program)
