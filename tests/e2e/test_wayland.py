@@ -57,12 +57,12 @@ class OnWeston:
     def test_rain_shows_and_a_click_ends_it(self):
         left, top = self.window_box()
         self.weston.click_at(left + 320, top + 240)
-        self.assertEqual(self.program.wait(10), 0)
+        self.assertEqual(self.program.wait(10), 0, self.program.stderr())
 
     def test_rain_shows_and_sigterm_ends_it_with_status_0_within_2_seconds(self):
         self.window_box()
         self.program.proc.send_signal(signal.SIGTERM)
-        self.assertEqual(self.program.wait(2), 0)
+        self.assertEqual(self.program.wait(2), 0, self.program.stderr())
 
 
 NOT_HERE = LIBRARY != "sdl2" and "the Wayland path belongs to the SDL 2 build" or \
