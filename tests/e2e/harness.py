@@ -550,10 +550,6 @@ class Weston:
             del env["DISPLAY"]
         return env
 
-    def run(self, args, timeout=20, **kw):
-        """A command on Xwayland's display, or with none."""
-        return subprocess.run(args, env=self.env(), timeout=timeout, capture_output=True, text=True, **kw)
-
     def screenshot(self):
         """weston's output, as Picture."""
         return Picture(self.xvfb.screenshot(self.window()))
