@@ -58,9 +58,9 @@ SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
 {
     // The picture: the size asked for in the middle of a larger screen, or
     // the whole video surface.
-    const int asked = screenDisplay.pictureWidth(), askedHigh = screenDisplay.pictureHeight();
-    area.w = asked > 0 && asked <= screen->w ? asked : screen->w;
-    area.h = askedHigh > 0 && askedHigh <= screen->h ? askedHigh : screen->h;
+    const int askedW = screenDisplay.pictureWidth(), askedH = screenDisplay.pictureHeight();
+    area.w = askedW > 0 && askedW <= screen->w ? askedW : screen->w;
+    area.h = askedH > 0 && askedH <= screen->h ? askedH : screen->h;
     area.x = (screen->w - area.w) / 2;
     area.y = (screen->h - area.h) / 2;
     this->width = area.w;

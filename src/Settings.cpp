@@ -109,6 +109,7 @@ std::string Settings::memoryRefusal(int width, int height)
 
 int Settings::batchSize(int pictureWidth) const
 {
-    const int columns = pictureWidth - 10;
+    // Drops start in every column but a border of 5 on each side.
+    const int columns = pictureWidth - (RainSimulation::MIN_WIDTH - 1);
     return dropRate > columns ? columns : dropRate;
 }
