@@ -17,8 +17,11 @@ class KeptPictureTest(XTestCase):
         # Heavy unpaced rain: a heap within seconds; drops hidden at first.
         program = self.start(settings="xRes=1920\nyRes=1080\ndropRate=10\ndropSpeed=1\nframeRate=0\n")
         program.find_window()
+        def under_cover(picture):  # lit pixels where a window will cover the heap
+            return [(x, y) for x, y in picture.lit() if 50 <= x < 850 and y >= 40]
         # A drop needs over 1,000 frames to fall; a sanitizer build makes them slowly.
-        heap = self.xvfb.wait_for_picture(program.window, lambda p: len(p.lit()) > 1000, every=2.0)
+        heap = self.xvfb.wait_for_picture(program.window,
+                                          lambda p: len(p.lit()) > 1000 and len(under_cover(p)) > 500, every=2.0)
         lit = heap.lit()
         self.assertGreater(len(lit), 1000)
         rows = {y for _, y in lit}
@@ -40,7 +43,7 @@ class KeptPictureTest(XTestCase):
         connection, _ = make_window(self.xvfb.display, 800, 1040)
         time.sleep(1.0)
         connection.close()
-        covered = [(x, y) for x, y in before.lit() if 50 <= x < 850 and y >= 40]
+        covered = under_cover(before)
         self.assertGreater(len(covered), 500)
         # A sanitizer build beside other tests may take seconds for a frame.
         def changed(picture):
