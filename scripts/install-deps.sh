@@ -11,8 +11,9 @@
 set -euo pipefail
 
 # librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
-# libwayland-dev: the SDL 2 build shows its picture on Wayland itself.
-pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev librsvg2-bin)
+# libwayland-dev, wayland-protocols, libxkbcommon-dev: the SDL 2 build shows
+# its picture on Wayland in a window of its own, and reads its keys.
+pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev librsvg2-bin)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The display on SDL 2: a window, its surface shown whole or by rectangles.
 #include "SdlDisplay.h"
-#include "WaylandPresenter.h"
+#include "WaylandWindow.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -13,16 +13,29 @@
 
 struct SdlDisplay::Native {
     SDL_Window* window = nullptr;
-    // On Wayland, what shows the picture in place of SDL's window surface.
-    std::unique_ptr<WaylandPresenter> wayland;
+    // On Wayland, the window that shows the picture in place of SDL's.
+    std::unique_ptr<WaylandWindow> wayland;
 };
 
 namespace {
 
+// On Wayland SDL 2 would damage its window whole every frame: the picture
+// goes to a window of the program's own, on SDL's connection, in shared
+// memory, by the rectangles that changed. SDL's window stays hidden.
+std::unique_ptr<WaylandWindow> openWaylandWindow(SDL_Window* window, int width, int height, bool fullscreen)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return nullptr;
+    return WaylandWindow::open(info.info.wl.display, width, height, fullscreen);
+}
+
 // SDL 2 has windows rather than a video mode: the program's own, or the one
 // SDL_WINDOWID names (a screensaver's). On return width and height are the
-// picture's size, 0 where the window's own is the picture's.
-SDL_Window* openWindow(int& width, int& height, bool fullscreen)
+// picture's size, 0 where the window's own is the picture's; on Wayland,
+// wayland may hold the window that shows it.
+SDL_Window* openWindow(int& width, int& height, bool fullscreen, std::unique_ptr<WaylandWindow>& wayland)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
@@ -48,6 +61,14 @@ SDL_Window* openWindow(int& width, int& height, bool fullscreen)
         width = desktop.w;
     if (height == 0)
         height = desktop.h;
+    if (driver != nullptr && std::strcmp(driver, "wayland") == 0) {
+        // Full screen shows the picture in the middle of the screen's size.
+        const int w = fullscreen ? desktop.w : width, h = fullscreen ? desktop.h : height;
+        SDL_Window* hidden = SDL_CreateWindow("nimbrel", 0, 0, w, h, SDL_WINDOW_HIDDEN);
+        if (hidden != nullptr && (wayland = openWaylandWindow(hidden, w, h, fullscreen)))
+            return hidden;
+        SDL_DestroyWindow(hidden);
+    }
     if (!fullscreen) {
         // SDL 2 centres a window; one larger than the screen would then
         // start off it, where SDL 1.2 puts it at the top-left.
@@ -71,20 +92,6 @@ SDL_Window* openWindow(int& width, int& height, bool fullscreen)
                             desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
 }
 
-// On Wayland SDL 2 would show its window surface through a renderer, whole,
-// every frame: the picture goes to the window's Wayland surface in shared
-// memory instead, by the rectangles that changed.
-std::unique_ptr<WaylandPresenter> openWaylandPresenter(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
-        return nullptr;
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    return WaylandPresenter::open(info.info.wl.display, info.info.wl.surface, w, h);
-}
-
 } // namespace
 
 int SdlDisplay::startUp(int argc, char* argv[], int (*entry)(int, char*[]))
@@ -104,11 +111,9 @@ unsigned int SdlDisplay::modeFlags(bool)
 
 SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std::make_unique<Native>())
 {
-    native->window = openWindow(width, height, fullscreen);
-    if (native->window != nullptr)
-        native->wayland = openWaylandPresenter(native->window);
+    native->window = openWindow(width, height, fullscreen, native->wayland);
     if (native->wayland)
-        screen = native->wayland->picture();
+        screen = native->wayland->presenter().picture();
     else if (native->window != nullptr)
         screen = SDL_GetWindowSurface(native->window);
     if (screen == nullptr) {
@@ -120,10 +125,10 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
 }
 
 // The window surface belongs to the window, which is this display's own,
-// as does the Wayland presenter's picture.
+// as does the Wayland window's picture.
 SdlDisplay::~SdlDisplay()
 {
-    native->wayland.reset(); // its buffers are on the window's surface
+    native->wayland.reset(); // on SDL's connection, which goes with SDL's window
     SDL_DestroyWindow(native->window);
 }
 
@@ -139,17 +144,19 @@ bool SdlDisplay::rectanglesReachEverywhere() const
 
 void SdlDisplay::present()
 {
-    if (native->wayland)
-        native->wayland->present();
-    else
+    if (native->wayland) {
+        native->wayland->dispatch(); // buffers the desktop gave back
+        native->wayland->presenter().present();
+    } else
         SDL_UpdateWindowSurface(native->window);
 }
 
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
-    if (native->wayland)
-        native->wayland->present(rects, count);
-    else
+    if (native->wayland) {
+        native->wayland->dispatch();
+        native->wayland->presenter().present(rects, count);
+    } else
         SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
 
@@ -160,6 +167,8 @@ void SdlDisplay::hideCursor()
 
 bool SdlDisplay::poll(Event& event)
 {
+    if (native->wayland && native->wayland->poll(event))
+        return true;
     SDL_Event e;
     if (!SDL_PollEvent(&e))
         return false;
@@ -174,7 +183,9 @@ bool SdlDisplay::poll(Event& event)
         event = e.window.event == SDL_WINDOWEVENT_EXPOSED ? Event::Exposed : Event::Other;
         break;
     case SDL_KEYDOWN: // a key held down flips once, as in SDL 1.2
-        event = e.key.keysym.sym == SDLK_d && !e.key.repeat ? Event::ToggleDrops : Event::Other;
+        // SDL reports keys typed into the Wayland window too, which that
+        // window has reported already.
+        event = e.key.keysym.sym == SDLK_d && !e.key.repeat && !native->wayland ? Event::ToggleDrops : Event::Other;
         break;
     default:
         event = Event::Other;

@@ -3,7 +3,6 @@
 
 #include <wayland-client.h>
 
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -18,38 +17,20 @@ constexpr size_t maxBuffers = 3;
 // Past this many rectangles missed a buffer is brought up to date whole.
 constexpr size_t maxStale = 512;
 
-const wl_registry_listener registryListener = {
-    [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
-        if (std::strcmp(interface, wl_shm_interface.name) == 0)
-            static_cast<wl_shm**>(data)[0] = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-        (void)version;
-    },
-    [](void*, wl_registry*, uint32_t) {},
-};
-
 } // namespace
 
-std::unique_ptr<WaylandPresenter> WaylandPresenter::open(wl_display* display, wl_surface* surface, int width,
-                                                         int height)
+std::unique_ptr<WaylandPresenter> WaylandPresenter::open(wl_display* display, wl_shm* shm, wl_surface* surface,
+                                                         int width, int height)
 {
-    std::unique_ptr<WaylandPresenter> presenter(new WaylandPresenter(display, surface, width, height));
-    if (presenter->shm == nullptr || presenter->shadow == nullptr)
+    std::unique_ptr<WaylandPresenter> presenter(new WaylandPresenter(display, shm, surface, width, height));
+    if (presenter->shadow == nullptr)
         return nullptr;
     return presenter;
 }
 
-WaylandPresenter::WaylandPresenter(wl_display* display, wl_surface* surface, int width, int height)
-    : display(display), surface(surface), width(width), height(height)
+WaylandPresenter::WaylandPresenter(wl_display* display, wl_shm* shm, wl_surface* surface, int width, int height)
+    : display(display), shm(shm), surface(surface), width(width), height(height)
 {
-    // The globals on a queue of this presenter's own, so that SDL's event
-    // pumping never runs into its listeners, nor it into SDL's.
-    queue = wl_display_create_queue(display);
-    auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
-    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapped), queue);
-    registry = wl_display_get_registry(wrapped);
-    wl_proxy_wrapper_destroy(wrapped);
-    wl_registry_add_listener(registry, &registryListener, &shm);
-    wl_display_roundtrip_queue(display, queue);
     shadow = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
     unsentAll = true;
 }
@@ -60,32 +41,13 @@ WaylandPresenter::~WaylandPresenter()
         wl_buffer_destroy(b->buffer);
         munmap(b->pixels, static_cast<size_t>(width) * height * 4);
     }
-    if (shm != nullptr)
-        wl_shm_destroy(shm);
-    wl_registry_destroy(registry);
     wl_display_flush(display);
-    wl_event_queue_destroy(queue);
     SDL_FreeSurface(shadow);
 }
 
 void WaylandPresenter::released(void* data, wl_buffer*)
 {
     static_cast<Buffer*>(data)->busy = false;
-}
-
-// Takes in what waits on the connection, without blocking, and runs the
-// listeners of what came for this queue: once a frame.
-void WaylandPresenter::dispatch()
-{
-    if (wl_display_prepare_read_queue(display, queue) == 0) {
-        wl_display_flush(display);
-        pollfd p{wl_display_get_fd(display), POLLIN, 0};
-        if (poll(&p, 1, 0) > 0)
-            wl_display_read_events(display);
-        else
-            wl_display_cancel_read(display);
-    }
-    wl_display_dispatch_queue_pending(display, queue);
 }
 
 WaylandPresenter::Buffer* WaylandPresenter::freeBuffer()
@@ -164,7 +126,6 @@ void WaylandPresenter::present(const SDL_Rect* rects, int count)
 {
     for (int i = 0; i < count; ++i)
         markStale(rects[i]);
-    dispatch();
     // A frame in which nothing changed costs the compositor nothing.
     if (!unsentAll && unsent.empty())
         return;

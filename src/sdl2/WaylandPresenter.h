@@ -10,8 +10,6 @@
 
 struct wl_buffer;
 struct wl_display;
-struct wl_event_queue;
-struct wl_registry;
 struct wl_shm;
 struct wl_surface;
 
@@ -20,13 +18,13 @@ struct wl_surface;
 // surface does. SDL 2 has no such surface on Wayland: it would upload and
 // show the whole window every frame. A buffer the compositor still holds
 // is left alone; the next free one gets, besides the new rectangles, those
-// it missed while others were shown. Its events come on a queue of its own,
-// taken in once a frame without waiting.
+// it missed while others were shown. Its buffers' releases come on the
+// queue of the shared memory it is given, which its owner dispatches.
 class WaylandPresenter {
 public:
-    // Null where the compositor offers no shared memory.
-    static std::unique_ptr<WaylandPresenter> open(wl_display* display, wl_surface* surface, int width,
-                                                  int height);
+    // Null where the memory for the picture cannot be had.
+    static std::unique_ptr<WaylandPresenter> open(wl_display* display, wl_shm* shm, wl_surface* surface,
+                                                  int width, int height);
     ~WaylandPresenter();
 
     WaylandPresenter(const WaylandPresenter&) = delete;
@@ -48,19 +46,16 @@ private:
         std::vector<SDL_Rect> stale; // where it differs from the picture
     };
 
-    WaylandPresenter(wl_display* display, wl_surface* surface, int width, int height);
+    WaylandPresenter(wl_display* display, wl_shm* shm, wl_surface* surface, int width, int height);
     Buffer* freeBuffer();
-    void dispatch();
     void copy(Buffer& to, const SDL_Rect& r);
     void markStale(const SDL_Rect& r);
 
     static void released(void* data, wl_buffer* buffer);
 
     wl_display* display;
+    wl_shm* shm;
     wl_surface* surface;
-    wl_event_queue* queue = nullptr;
-    wl_registry* registry = nullptr;
-    wl_shm* shm = nullptr;
     int width, height;
     SDL_Surface* shadow = nullptr;
     std::vector<std::unique_ptr<Buffer>> buffers;

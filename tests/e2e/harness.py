@@ -557,13 +557,22 @@ class Weston:
     def click_at(self, x, y, button=1):
         """A real click at a point of the output: weston's X11 back end does
         not survive one sent to its window alone (XSendEvent)."""
+        self.point_at(x, y)
+        self.xvfb.run(["xdotool", "click", str(button)])
+
+    def key_at(self, x, y, key):
+        """A real key press and release, with the pointer at a point of the
+        output, so that weston's window has the X server's keyboard."""
+        self.point_at(x, y)
+        self.xvfb.run(["xdotool", "key", key])
+
+    def point_at(self, x, y):
         # From outside weston's window (at 0,0 on the Xvfb) into it, so that
         # weston sees the pointer enter and gives the surface under it the
-        # pointer before the button comes.
+        # pointer before anything else comes.
         for to in ((self.width + 8, self.height + 8), (x, y)):
             self.xvfb.run(["xdotool", "mousemove", str(to[0]), str(to[1])])
             time.sleep(0.3)
-        self.xvfb.run(["xdotool", "click", str(button)])
 
     def cpu_seconds(self):
         """CPU time of weston and, with xwayland, of Xwayland, which it started."""

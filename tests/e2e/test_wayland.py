@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The SDL 2 build on a Wayland desktop: weston, on Wayland itself (no X
-server offered) and on Xwayland: the rain shows, a click ends it, SIGTERM
-ends it with status 0."""
+server offered) and on Xwayland: the rain shows, D hides the falling drops,
+a click ends it, SIGTERM ends it with status 0."""
 import shutil
 import signal
 import time
@@ -58,6 +58,17 @@ class OnWeston:
         left, top = self.window_box()
         self.weston.click_at(left + 320, top + 240)
         self.assertEqual(self.program.wait(10), 0, self.program.stderr())
+
+    def test_d_hides_the_falling_drops(self):
+        left, top = self.window_box()
+        self.weston.key_at(left + 320, top + 240, "d")
+        # The heap is still low: the upper half holds falling drops only.
+        # (Inset: the box found is sampled every 4 pixels.)
+        deadline = time.monotonic() + 10
+        while self.weston.screenshot().lit(left + 8, top + 8, left + 632, top + 240):
+            self.assertLess(time.monotonic(), deadline, "the drops stayed after D")
+            time.sleep(0.5)
+        self.assertTrue(self.program.running(), self.program.stderr())
 
     def test_rain_shows_and_sigterm_ends_it_with_status_0_within_2_seconds(self):
         self.window_box()
