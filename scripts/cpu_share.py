@@ -83,7 +83,7 @@ def measure_once(binary, width, height, settings, seconds, settle, library, west
         env.update(library_env(library))
         program = harness.Program(desktop, settings=conf, command=[binary], env=env)
         try:
-            if weston == "wayland":
+            if weston:  # no X window to look for on weston's output
                 program.first_shown()
             else:
                 program.find_window()
