@@ -104,7 +104,7 @@ def measure_once(binary, width, height, settings, seconds, settle, library, west
             end_x = harness.cpu_seconds(xvfb.proc.pid)
             end_c = compositor()
             wall = time.monotonic() - start
-            if weston == "wayland":
+            if weston:
                 program.proc.terminate()
             else:
                 program.click()
