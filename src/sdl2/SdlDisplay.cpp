@@ -37,6 +37,12 @@ std::unique_ptr<WaylandWindow> openWaylandWindow(SDL_Window* window, int width, 
 // wayland may hold the window that shows it.
 SDL_Window* openWindow(int& width, int& height, bool fullscreen, std::unique_ptr<WaylandWindow>& wayland)
 {
+    // On a Wayland desktop that offers Xwayland too, the program's own
+    // Wayland window costs the desktop less than Xwayland does: ask for
+    // Wayland first. A user's SDL_VIDEODRIVER still wins, and a window to
+    // draw in (SDL_WINDOWID) is an X window.
+    if (std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("SDL_WINDOWID") == nullptr)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     // On X11 the window surface then lies in shared memory that the server

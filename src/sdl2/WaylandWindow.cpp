@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "WaylandWindow.h"
 
+#include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <linux/input-event-codes.h>
@@ -28,6 +29,8 @@ struct WaylandWindow::Listeners {
             w.shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
         else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0)
             w.wmBase = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
+        else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0)
+            w.decorations = static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
         else if (std::strcmp(interface, wl_seat_interface.name) == 0 && w.seat == nullptr)
             w.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
     }
@@ -222,6 +225,11 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
     xdg_surface_add_listener(xdgSurface, &Listeners::surfaceListener, this);
     toplevel = xdg_surface_get_toplevel(xdgSurface);
     xdg_toplevel_add_listener(toplevel, &Listeners::toplevelListener, this);
+    // A title bar drawn by the desktop, where it offers one (not GNOME).
+    if (decorations != nullptr) {
+        decoration = zxdg_decoration_manager_v1_get_toplevel_decoration(decorations, toplevel);
+        zxdg_toplevel_decoration_v1_set_mode(decoration, ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
+    }
     xdg_toplevel_set_title(toplevel, "nimbrel");
     xdg_toplevel_set_app_id(toplevel, "nimbrel");
     if (fullscreen) {
@@ -246,6 +254,10 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
 WaylandWindow::~WaylandWindow()
 {
     shown.reset(); // its buffers are on the surface
+    if (decoration != nullptr)
+        zxdg_toplevel_decoration_v1_destroy(decoration);
+    if (decorations != nullptr)
+        zxdg_decoration_manager_v1_destroy(decorations);
     if (toplevel != nullptr)
         xdg_toplevel_destroy(toplevel);
     if (xdgSurface != nullptr)

@@ -20,6 +20,8 @@ struct wl_surface;
 struct xdg_wm_base;
 struct xdg_surface;
 struct xdg_toplevel;
+struct zxdg_decoration_manager_v1;
+struct zxdg_toplevel_decoration_v1;
 struct xkb_context;
 struct xkb_keymap;
 struct xkb_state;
@@ -65,6 +67,8 @@ private:
     wl_surface* surface = nullptr;
     xdg_surface* xdgSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
+    zxdg_decoration_manager_v1* decorations = nullptr;
+    zxdg_toplevel_decoration_v1* decoration = nullptr;
     xkb_context* xkb = nullptr;
     xkb_keymap* keymap = nullptr;
     xkb_state* keys = nullptr;

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
 """The SDL 2 build on a Wayland desktop: weston, on Wayland itself (no X
-server offered) and on Xwayland: the rain shows, D hides the falling drops,
-a click ends it, SIGTERM ends it with status 0."""
+server offered, or Xwayland offered too) and on Xwayland when the user asks
+for X11: the rain shows, D hides the falling drops, a click ends it, SIGTERM
+ends it with status 0."""
 import shutil
 import signal
+import subprocess
 import time
 import unittest
 
@@ -29,11 +31,12 @@ def black_box(picture):
 class OnWeston:
     """nimbrel on weston, with Xwayland or without."""
     xwayland = False
+    env = None
 
     def setUp(self):
         self.weston = Weston(1024, 768, xwayland=self.xwayland)
         self.addCleanup(self.weston.close)
-        self.program = Program(self.weston, settings=SETTINGS)
+        self.program = Program(self.weston, settings=SETTINGS, env=self.env)
         self.addCleanup(self.program.close)
 
     def window_box(self):
@@ -87,8 +90,23 @@ class WaylandTest(OnWeston, unittest.TestCase):
 
 @unittest.skipIf(NOT_HERE, NOT_HERE)
 class XwaylandTest(OnWeston, unittest.TestCase):
-    """Xwayland offered: nimbrel draws on it, as on X11."""
+    """Xwayland offered and asked for: nimbrel draws on it, as on X11."""
     xwayland = True
+    env = {"SDL_VIDEODRIVER": "x11"}
+
+
+@unittest.skipIf(NOT_HERE, NOT_HERE)
+class WaylandFirstTest(unittest.TestCase):
+    def test_with_xwayland_offered_it_draws_on_wayland(self):
+        weston = Weston(1024, 768, xwayland=True)
+        self.addCleanup(weston.close)
+        program = Program(weston, settings=SETTINGS)
+        self.addCleanup(program.close)
+        program.first_shown()
+        windows = subprocess.run(["xwininfo", "-root", "-tree"], env=weston.env(), capture_output=True,
+                                 text=True, timeout=20).stdout
+        self.assertIn("root window", windows)
+        self.assertNotIn('"nimbrel"', windows)
 
 
 if __name__ == "__main__":
