@@ -243,10 +243,13 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
     wl_region_add(opaque, 0, 0, width, height);
     wl_surface_set_opaque_region(surface, opaque);
     wl_region_destroy(opaque);
-    // The first buffer may come only after the desktop's first configure.
+    // The first buffer may come only after the desktop's first configure,
+    // which answers the first commit; a desktop that never sends it gets
+    // SDL's own window.
     wl_surface_commit(surface);
-    while (!configured && wl_display_roundtrip_queue(display, queue) >= 0) {
-    }
+    for (int tries = 0; !configured && tries < 100; ++tries)
+        if (wl_display_roundtrip_queue(display, queue) < 0)
+            break;
     if (configured)
         shown = WaylandPresenter::open(display, shm, surface, width, height);
 }
