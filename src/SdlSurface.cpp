@@ -204,6 +204,20 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
         storePixel(p, bytes, mapColor(f, unpackRgb(rgb[i])));
 }
 
+void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
+{
+    if (!directRgb || scale != 1) {
+        Surface::putPixels(at, rgb, count);
+        return;
+    }
+    // Falling drops in heavy rain: a million pixels a frame, a call per drop.
+    if (marks)
+        for (int i = 0; i < count; ++i)
+            marks->mark(at[i].x, at[i].y);
+    for (int i = 0; i < count; ++i)
+        *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * 4) = rgb[i];
+}
+
 void SdlSurface::drawLine(int, int, int, int, Color&)
 {
     std::fprintf(stderr, "WARNING: SdlSurface::drawLine() not implemented\n");
