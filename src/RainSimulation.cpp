@@ -2,6 +2,7 @@
 #include "RainSimulation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
@@ -84,7 +85,7 @@ void RainSimulation::runNextStep()
             break;
 
         if (showDrops) {
-            it->draw();
+            it->draw(shades);
             // Once a whole drawing has passed the mark, the next step draws
             // whole too and needs no list.
             if (kept && (!whole || dropPixels.size() <= wholeAbove))
@@ -153,8 +154,11 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
 
 void RainSimulation::remember(const Raindrop& drop)
 {
-    for (const Raindrop::RainTail& segment : drop.tail)
-        dropPixels.push_back({pixelX(segment.position), pixelY(segment.position)});
+    const Raindrop::Tail tail = drop.tail();
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const Surface::Point p = tail.pixel(i);
+        dropPixels.push_back({p.x, p.y});
+    }
     dropPixels.push_back({pixelX(drop.position), pixelY(drop.position)});
 }
 

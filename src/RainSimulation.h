@@ -66,6 +66,7 @@ private:
     // Where the picture is kept: the pixels falling drops were drawn on in
     // the last step, which this step must give back to the layer.
     std::vector<LandedLayer::Pixel> dropPixels;
+    Raindrop::Shades shades;        // the colours of the last batch drawn
 
     void prefetchAhead(std::vector<Raindrop>::iterator it);
     void take(int x, int y);
