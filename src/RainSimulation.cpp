@@ -154,12 +154,19 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
 
 void RainSimulation::remember(const Raindrop& drop)
 {
+    // Written in place: a pixel handed to push_back is read back whole from
+    // the two halves just stored, which stalls.
     const Raindrop::Tail tail = drop.tail();
-    for (std::size_t i = 0; i < tail.size(); ++i) {
+    const std::size_t from = dropPixels.size();
+    dropPixels.resize(from + tail.size() + 1);
+    LandedLayer::Pixel* out = dropPixels.data() + from;
+    for (std::size_t i = 0; i < tail.size(); ++i, ++out) {
         const Surface::Point p = tail.pixel(i);
-        dropPixels.push_back({p.x, p.y});
+        out->x = p.x;
+        out->y = p.y;
     }
-    dropPixels.push_back({pixelX(drop.position), pixelY(drop.position)});
+    out->x = pixelX(drop.position);
+    out->y = pixelY(drop.position);
 }
 
 void RainSimulation::drawDeadDrops()
