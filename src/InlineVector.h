@@ -87,8 +87,14 @@ public:
         if (count == capacity())
             grow(std::max<std::size_t>(2 * capacity(), 2 * N));
         T* p = data();
-        if (i == 0 && !heap) // the usual case, at the front: a shift of fixed size is a few moves
-            std::memmove(storage + sizeof(T), storage, (N - 1) * sizeof(T));
+        if (i == 0 && !heap) {
+            // The usual case, at the front: a shift of fixed size is a few
+            // moves, through a copy, which compilers inline where they would
+            // call memmove.
+            unsigned char moved[(N - 1) * sizeof(T)];
+            std::memcpy(moved, storage, sizeof moved);
+            std::memcpy(storage + sizeof(T), moved, sizeof moved);
+        }
         else
             std::memmove(static_cast<void*>(p + i + 1), p + i, (count - i) * sizeof(T));
         p[i] = copy;
