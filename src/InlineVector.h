@@ -91,12 +91,12 @@ public:
             // The usual case, at the front: a shift of fixed size is a few
             // moves, through a copy, which compilers inline where they would
             // call memmove.
-            unsigned char moved[(N - 1) * sizeof(T)];
-            std::memcpy(moved, storage, sizeof moved);
-            std::memcpy(storage + sizeof(T), moved, sizeof moved);
-        }
-        else
+            unsigned char moved[(N > 1 ? N - 1 : 1) * sizeof(T)];
+            std::memcpy(moved, storage, (N - 1) * sizeof(T));
+            std::memcpy(storage + sizeof(T), moved, (N - 1) * sizeof(T));
+        } else {
             std::memmove(static_cast<void*>(p + i + 1), p + i, (count - i) * sizeof(T));
+        }
         p[i] = copy;
         ++count;
         return p + i;

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <utility>
 
-
 Raindrop::Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
                    int tailLength, Surface& surface)
     : position(position), velocity(velocity), color(color), tailLength(tailLength),
