@@ -49,9 +49,13 @@ TEST(Raindrop, SegmentFadesByFifteenUntilEveryChannelIsBelowFifteen)
     std::vector<int> from254;
     for (int red = 254; red >= 15; red -= 15)
         from254.push_back(red);  // 16 values
+    std::vector<int> from1000;
+    for (int red = 1000; red >= 15; red -= 15)
+        from1000.push_back(red); // 66 values: channels beyond 255 fade alike
     const Case cases[] = {
         {{255, 0, 0}, from255},
         {{254, 0, 0}, from254},
+        {{1000, -1, 0}, from1000},
         {{100, 10, 0}, {100, 85, 70, 55, 40, 25}},
         {{20, 7, 3}, {20}},
         {{29, 0, 0}, {29}},
@@ -189,6 +193,31 @@ TEST(Raindrop, CopiesHaveTailsOfTheirOwn)
     Raindrop& self = target;
     target = self;
     EXPECT_EQ(reds(target), (std::vector<int>{240, 225, 210}));
+}
+
+TEST(Raindrop, DrawsEachSegmentInTheColourItReadsAtEveryAge)
+{
+    // Red 1000 lasts 66 fades, beyond the table of shades that drawing
+    // looks ages up in; a surface keeps the low 8 bits of each channel.
+    RecordingSurface surface(50, 50);
+    surface.keepLog = true;
+    Raindrop drop = dropAt(surface, 10.0f, 0.0f, 0.0f, 0.25f, {1000, -1, 256}, -1);
+    Raindrop::Shades shades;
+    surface.lock();
+    for (int step = 0; step < 100; ++step) {
+        drop.move();
+        surface.log.clear();
+        drop.draw(shades);
+        const Raindrop::Tail tail = drop.tail();
+        ASSERT_EQ(surface.log.size(), tail.size() + 1);
+        for (size_t i = 0; i < tail.size(); ++i)
+            ASSERT_EQ(Surface::packRgb(surface.log[i].color), Surface::packRgb(tail[i].color))
+                << "step " << step << " segment " << i;
+    }
+    surface.unlock();
+    // A segment every 4 steps, laid at fades 1, 5, ..., 97; after 100 those
+    // laid within the last 66 are left: 37 to 97.
+    EXPECT_EQ(drop.tail().size(), 16u);
 }
 
 TEST(Raindrop, DrawPaintsTheTailNewestFirstThenTheHead)
