@@ -87,10 +87,16 @@ public:
         if (count == capacity())
             grow(std::max<std::size_t>(2 * capacity(), 2 * N));
         T* p = data();
-        if (i == 0 && !heap) // the usual case, at the front: a shift of fixed size is a few moves
-            std::memmove(storage + sizeof(T), storage, (N - 1) * sizeof(T));
-        else
+        if (i == 0 && !heap) {
+            // The usual case, at the front: a shift of fixed size is a few
+            // moves, through a copy, which compilers inline where they would
+            // call memmove.
+            unsigned char moved[(N > 1 ? N - 1 : 1) * sizeof(T)];
+            std::memcpy(moved, storage, (N - 1) * sizeof(T));
+            std::memcpy(storage + sizeof(T), moved, (N - 1) * sizeof(T));
+        } else {
             std::memmove(static_cast<void*>(p + i + 1), p + i, (count - i) * sizeof(T));
+        }
         p[i] = copy;
         ++count;
         return p + i;

@@ -2,6 +2,7 @@
 #include "LandedLayer.h"
 
 #include <algorithm>
+#include <cstddef>
 
 LandedLayer::LandedLayer(int width, int height)
     : width(width), height(height), rgb(static_cast<size_t>(width) * height, 0),
@@ -15,8 +16,11 @@ void LandedLayer::add(const Raindrop& drop)
     // A drop paints its tail newest to oldest and then its head, the last
     // paint winning; under first-cover-wins that is the reverse order.
     cover(pixelX(drop.position), pixelY(drop.position), drop.color);
-    for (auto it = drop.tail.rbegin(); it != drop.tail.rend(); ++it)
-        cover(pixelX(it->position), pixelY(it->position), it->color);
+    const Raindrop::Tail tail = drop.tail();
+    for (std::size_t i = tail.size(); i-- > 0;) {
+        const Raindrop::RainTail segment = tail[i];
+        cover(pixelX(segment.position), pixelY(segment.position), segment.color);
+    }
 }
 
 void LandedLayer::cover(int x, int y, const Surface::Color& color)

@@ -2,6 +2,7 @@
 #include "RainSimulation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
@@ -60,10 +61,9 @@ void RainSimulation::runNextStep()
     if (!whole)
         landed.restore(surface, dropPixels);
     dropPixels.clear();
-    // Removed drops are passed over; each kept one moves down to the first
-    // free place, so the order stays the creation order.
-    auto keptEnd = drops.begin();
-    auto it = drops.begin();
+    // Removed drops are marked gone and passed over from then on; the gaps
+    // are closed once they are many, keeping the creation order.
+    auto it = nextLive(drops.begin());
     while (it != drops.end()) {
         prefetchAhead(it);
         it->move();
@@ -71,31 +71,31 @@ void RainSimulation::runNextStep()
         // A drop that follows a removed one is not moved in this step; after a
         // border removal it is border-tested, after a landing it is not.
         while (it != drops.end() && isOutOfScreen(it))
-            ++it;
+            it = remove(it);
         while (it != drops.end() && isDropDead(it)) {
             it->velocity = Vector2D(0.0f, 0.0f);
             landed.add(*it);
             ++landedCount;
             // The cell where the drop rests, not the one it would have entered.
             take(pixelX(it->position), pixelY(it->position));
-            ++it;
+            it = remove(it);
         }
         if (it == drops.end())
             break;
 
         if (showDrops) {
-            it->draw();
+            it->draw(shades);
             // Once a whole drawing has passed the mark, the next step draws
             // whole too and needs no list.
             if (kept && (!whole || dropPixels.size() <= wholeAbove))
                 remember(*it);
         }
-        if (keptEnd != it)
-            *keptEnd = std::move(*it);
-        ++keptEnd;
-        ++it;
+        it = nextLive(it + 1);
     }
-    drops.erase(keptEnd, drops.end());
+    // Closing a gap moves every drop behind it: with a few removals in every
+    // step, that would be all of them in every step.
+    if (gaps > drops.size() / 16)
+        closeGaps();
     if (whole) {
         drawDeadDrops();
     } else {
@@ -132,7 +132,43 @@ void RainSimulation::createDrops()
         drops.push_back(Raindrop(Vector2D(x, 0.0f),
                                  Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
                                  color, tailLength, surface));
+        gone.push_back(0);
     }
+}
+
+std::vector<Raindrop>::iterator RainSimulation::nextLive(std::vector<Raindrop>::iterator it)
+{
+    while (it != drops.end() && gone[static_cast<size_t>(it - drops.begin())])
+        ++it;
+    return it;
+}
+
+std::vector<Raindrop>::iterator RainSimulation::remove(std::vector<Raindrop>::iterator it)
+{
+    gone[static_cast<size_t>(it - drops.begin())] = 1;
+    ++gaps;
+    return nextLive(it + 1);
+}
+
+void RainSimulation::closeGaps() const
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < drops.size(); ++i) {
+        if (gone[i])
+            continue;
+        if (kept != i)
+            drops[kept] = std::move(drops[i]);
+        ++kept;
+    }
+    drops.erase(drops.begin() + static_cast<std::ptrdiff_t>(kept), drops.end());
+    gone.assign(kept, 0);
+    gaps = 0;
+}
+
+const std::vector<Raindrop>& RainSimulation::getDrops() const
+{
+    closeGaps();
+    return drops;
 }
 
 void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
@@ -153,9 +189,19 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
 
 void RainSimulation::remember(const Raindrop& drop)
 {
-    for (const Raindrop::RainTail& segment : drop.tail)
-        dropPixels.push_back({pixelX(segment.position), pixelY(segment.position)});
-    dropPixels.push_back({pixelX(drop.position), pixelY(drop.position)});
+    // Written in place: a pixel handed to push_back is read back whole from
+    // the two halves just stored, which stalls.
+    const Raindrop::Tail tail = drop.tail();
+    const std::size_t from = dropPixels.size();
+    dropPixels.resize(from + tail.size() + 1);
+    LandedLayer::Pixel* out = dropPixels.data() + from;
+    for (std::size_t i = 0; i < tail.size(); ++i, ++out) {
+        const Surface::Point p = tail.pixel(i);
+        out->x = p.x;
+        out->y = p.y;
+    }
+    out->x = pixelX(drop.position);
+    out->y = pixelY(drop.position);
 }
 
 void RainSimulation::drawDeadDrops()
@@ -165,7 +211,7 @@ void RainSimulation::drawDeadDrops()
 
 void RainSimulation::draw()
 {
-    for (const Raindrop& drop : drops)
+    for (const Raindrop& drop : getDrops())
         surface.putPixel(pixelX(drop.position), pixelY(drop.position), drop.color);
 }
 

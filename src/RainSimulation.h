@@ -39,7 +39,8 @@ public:
     bool isOutOfScreen(std::vector<Raindrop>::iterator& it);
     bool isDropDead(std::vector<Raindrop>::iterator& it);
 
-    const std::vector<Raindrop>& getDrops() const { return drops; }
+    // The falling drops, in creation order; closes the gaps removals left.
+    const std::vector<Raindrop>& getDrops() const;
     int64_t getStepCount() const { return stepCount; }
     int64_t getLandedCount() const { return landedCount; }
     int64_t getLandedPixels() const { return landed.coveredPixels(); }
@@ -48,8 +49,11 @@ public:
 
 private:
     // Falling, in creation order. Every step visits every drop, so they lie
-    // side by side in memory; a step closes the gaps its removals leave.
-    std::vector<Raindrop> drops;
+    // side by side in memory. A removed drop stays in place, marked gone,
+    // until the gaps are closed; reading the drops closes them (mutable).
+    mutable std::vector<Raindrop> drops;
+    mutable std::vector<uint8_t> gone; // one a drop: 1 once removed
+    mutable size_t gaps = 0;
     LandedLayer landed;            // the picture of every landed drop
     int64_t landedCount;
     Surface& surface;
@@ -66,7 +70,12 @@ private:
     // Where the picture is kept: the pixels falling drops were drawn on in
     // the last step, which this step must give back to the layer.
     std::vector<LandedLayer::Pixel> dropPixels;
+    Raindrop::Shades shades;        // the colours of the last batch drawn
 
+    std::vector<Raindrop>::iterator nextLive(std::vector<Raindrop>::iterator it);
+    // Marks a drop gone; returns the next live one.
+    std::vector<Raindrop>::iterator remove(std::vector<Raindrop>::iterator it);
+    void closeGaps() const;
     void prefetchAhead(std::vector<Raindrop>::iterator it);
     void take(int x, int y);
 

@@ -1,17 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "Raindrop.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
-
-namespace {
-
-bool samePixel(const Vector2D& a, const Vector2D& b)
-{
-    return pixelX(a) == pixelX(b) && pixelY(a) == pixelY(b);
-}
-
-} // namespace
 
 Raindrop::Raindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color,
                    int tailLength, Surface& surface)
@@ -29,7 +21,8 @@ Raindrop& Raindrop::operator=(const Raindrop& other)
         position = other.position;
         velocity = other.velocity;
         color = other.color;
-        tail = other.tail;
+        fades = other.fades;
+        segments = other.segments;
     }
     return *this;
 }
@@ -40,8 +33,23 @@ Raindrop& Raindrop::operator=(Raindrop&& other) noexcept
     position = other.position;
     velocity = other.velocity;
     color = other.color;
-    tail = std::move(other.tail);
+    fades = other.fades;
+    segments = std::move(other.segments);
     return *this;
+}
+
+uint32_t Raindrop::lifetime() const
+{
+    // A segment whose channels are all below one step goes at its first fade.
+    const int32_t steps = std::max({color.red / REDUCE_STEP, color.green / REDUCE_STEP,
+                                    color.blue / REDUCE_STEP, int32_t{1}});
+    return static_cast<uint32_t>(steps);
+}
+
+Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
+{
+    const Segment& s = segments[i];
+    return RainTail{Vector2D(static_cast<int>(s.x), static_cast<int>(s.y)), fadedColor(color, fades - s.laid)};
 }
 
 void Raindrop::move()
@@ -53,38 +61,64 @@ void Raindrop::move()
 
 void Raindrop::addTail()
 {
-    if (!tail.empty()) {
-        if (samePixel(position, tail.front().position))
+    const int x = pixelX(position), y = pixelY(position);
+    if (!segments.empty()) {
+        if (x == segments.front().x && y == segments.front().y)
             return;
         // Taken as an unsigned count: a negative length never cuts, and a
         // length of 0 still leaves the one new segment.
-        if (tail.size() >= static_cast<std::size_t>(tailLength))
-            tail.pop_back();
+        if (segments.size() >= static_cast<std::size_t>(tailLength))
+            segments.pop_back();
     }
-    tail.insert(tail.begin(), RainTail{position, color});
+    segments.insert(segments.begin(), Segment{static_cast<uint16_t>(x), static_cast<uint16_t>(y), fades});
 }
 
 void Raindrop::weakenTail()
 {
-    const int REDUCE_STEP = 15;
-    for (RainTail *it = tail.begin(), *end = tail.end(); it != end; ++it) {
-        // A channel below one step keeps its value, so channels never go
-        // negative. Written without branches: which channels fade is random.
-        Surface::Color& c = it->color;
-        c.red -= c.red >= REDUCE_STEP ? REDUCE_STEP : 0;
-        c.green -= c.green >= REDUCE_STEP ? REDUCE_STEP : 0;
-        c.blue -= c.blue >= REDUCE_STEP ? REDUCE_STEP : 0;
-        // Older segments have faded at least as far, so they all go too.
-        if ((c.red < REDUCE_STEP) & (c.green < REDUCE_STEP) & (c.blue < REDUCE_STEP)) {
-            tail.erase(it, end);
-            return;
-        }
+    ++fades;
+    // Older segments are at least as old, so the ones that have faded out
+    // are the oldest ones, at the back.
+    const uint32_t life = lifetime();
+    while (!segments.empty() && fades - segments.back().laid >= life)
+        segments.pop_back();
+}
+
+const uint32_t* Raindrop::Shades::of(const Surface::Color& c)
+{
+    if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue) {
+        filled = true;
+        color = c;
+        for (uint32_t age = 0; age < AGES; ++age)
+            rgb[age] = Surface::packRgb(fadedColor(c, age));
     }
+    return rgb;
 }
 
 void Raindrop::draw()
 {
-    for (const RainTail& segment : tail)
-        surface.putPixel(pixelX(segment.position), pixelY(segment.position), segment.color);
-    surface.putPixel(pixelX(position), pixelY(position), color);
+    Shades shades;
+    draw(shades);
+}
+
+void Raindrop::draw(Shades& shades)
+{
+    const uint32_t* byAge = shades.of(color);
+    // One call a drop rather than a call a pixel; a long tail goes in parts
+    // of fixed size, so that drawing allocates nothing.
+    constexpr int PART = 16;
+    Surface::Point at[PART];
+    uint32_t rgb[PART];
+    int n = 0;
+    for (const Segment& s : segments) {
+        const uint32_t age = fades - s.laid;
+        at[n] = Surface::Point{s.x, s.y};
+        rgb[n] = age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age));
+        if (++n == PART) {
+            surface.putPixels(at, rgb, n);
+            n = 0;
+        }
+    }
+    at[n] = Surface::Point{pixelX(position), pixelY(position)};
+    rgb[n] = Surface::packRgb(color);
+    surface.putPixels(at, rgb, n + 1);
 }

@@ -6,7 +6,9 @@
 #include "Surface.h"
 #include "Vector2D.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 // The pixel of a position: each coordinate truncated toward zero. Drawing,
 // the border test and the landing grid all use this one rule.
@@ -15,8 +17,14 @@ inline int pixelY(const Vector2D& v) { return static_cast<int>(v.y); }
 
 // One falling drop: a head that moves by a constant velocity each step and a
 // tail of the pixels it passed through, each fading until it is cut off.
+//
+// Every segment starts in the drop's colour and fades the same way, so a
+// segment keeps only its pixel and the step it was laid in; its colour
+// follows from its age. That keeps a drop small, and a step writes nothing
+// to the segments it fades.
 class Raindrop {
 public:
+    // A segment as the rest of the program sees it.
     struct RainTail {
         Vector2D position;
         Surface::Color color;
@@ -35,19 +43,108 @@ public:
     void move();
     void addTail();
     void weakenTail();
+    // The packed colours (0x00RRGGBB) of segments by age, for the last drop
+    // colour drawn: the drops of a batch share one colour and lie side by
+    // side, so a table serves some hundred drops.
+    class Shades {
+    public:
+        static constexpr uint32_t AGES = 32;
+        const uint32_t* of(const Surface::Color& color);
+
+    private:
+        bool filled = false;
+        Surface::Color color{};
+        uint32_t rgb[AGES];
+    };
+
     // The tail from newest to oldest, then the head on top.
     void draw();
+    void draw(Shades& shades);
+
+    // The colour of a segment that has faded the given number of times:
+    // each channel of 15 or more loses 15 a fade, a lower one stays.
+    static Surface::Color fadedColor(const Surface::Color& color, uint32_t fades)
+    {
+        return Surface::Color{fadedChannel(color.red, fades), fadedChannel(color.green, fades),
+                              fadedChannel(color.blue, fades)};
+    }
+
+    // The tail, newest first, read as segments with their colours.
+    class Tail {
+    public:
+        class Iterator {
+        public:
+            Iterator(const Raindrop& drop, std::size_t i) : drop(&drop), i(i) {}
+            RainTail operator*() const { return drop->segmentAt(i); }
+            Iterator& operator++()
+            {
+                ++i;
+                return *this;
+            }
+            bool operator==(const Iterator& other) const { return i == other.i; }
+            bool operator!=(const Iterator& other) const { return i != other.i; }
+
+        private:
+            const Raindrop* drop;
+            std::size_t i;
+        };
+
+        explicit Tail(const Raindrop& drop) : drop(drop) {}
+        std::size_t size() const { return drop.segments.size(); }
+        bool empty() const { return drop.segments.empty(); }
+        RainTail operator[](std::size_t i) const { return drop.segmentAt(i); }
+        // Only the pixel of segment i, without working out its colour.
+        Surface::Point pixel(std::size_t i) const
+        {
+            return Surface::Point{drop.segments[i].x, drop.segments[i].y};
+        }
+        RainTail front() const { return drop.segmentAt(0); }
+        RainTail back() const { return drop.segmentAt(size() - 1); }
+        Iterator begin() const { return Iterator(drop, 0); }
+        Iterator end() const { return Iterator(drop, size()); }
+
+    private:
+        const Raindrop& drop;
+    };
+    Tail tail() const { return Tail(*this); }
 
     Vector2D position;
     Vector2D velocity;
+    // The colour of the head and of each new segment. Segments take their
+    // colour from it as they are read or drawn: set it before the first move.
     Surface::Color color;
     int tailLength;
     Surface& surface;
+
+private:
+    static constexpr int32_t REDUCE_STEP = 15;
+    // How many fades a channel goes on losing a step: none below one step,
+    // so channels never go negative. Without branches: which channels fade
+    // is random.
+    static int32_t fadingSteps(int32_t channel) { return std::max(channel / REDUCE_STEP, int32_t{0}); }
+    static int32_t fadedChannel(int32_t channel, uint32_t fades)
+    {
+        const uint32_t steps = static_cast<uint32_t>(fadingSteps(channel));
+        return channel - REDUCE_STEP * static_cast<int32_t>(std::min(fades, steps));
+    }
+
+    // A pixel of the tail. Tails lie inside the picture, whose sides are at
+    // most 65535 pixels.
+    struct Segment {
+        uint16_t x;
+        uint16_t y;
+        uint32_t laid; // the value of fades when it was laid
+    };
+
+    RainTail segmentAt(std::size_t i) const;
+    // How many fades a segment lasts: until every channel is below 15.
+    uint32_t lifetime() const;
+
+    uint32_t fades = 0; // of this drop's tail so far; wraps harmlessly
     // Newest at the front. Room inside the drop for a tail of the default
-    // length, so that a drop is four cache lines; a longer one moves to the
-    // heap.
+    // length; a longer one moves to the heap.
     static constexpr std::size_t TAIL_ROOM = 10;
-    InlineVector<RainTail, TAIL_ROOM> tail;
+    InlineVector<Segment, TAIL_ROOM> segments;
 };
 
 #endif

@@ -204,6 +204,28 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
         storePixel(p, bytes, mapColor(f, unpackRgb(rgb[i])));
 }
 
+void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
+{
+    // Falling drops in heavy rain: a million pixels a frame, a call per drop.
+    if (marks)
+        for (int i = 0; i < count; ++i)
+            marks->mark(at[i].x, at[i].y);
+    const SDL_PixelFormat* f = screen->format;
+    if (scale != 1) {
+        for (int i = 0; i < count; ++i)
+            storeSquare(at[i].x, at[i].y, directRgb ? rgb[i] : mapColor(f, unpackRgb(rgb[i])));
+        return;
+    }
+    if (directRgb) {
+        for (int i = 0; i < count; ++i)
+            *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * 4) = rgb[i];
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        storePixel(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * bytes, bytes,
+                   mapColor(f, unpackRgb(rgb[i])));
+}
+
 void SdlSurface::drawLine(int, int, int, int, Color&)
 {
     std::fprintf(stderr, "WARNING: SdlSurface::drawLine() not implemented\n");

@@ -35,6 +35,7 @@ public:
     void drawCircle(int x, int y, int radius, Color& color) override;
     void fillRect(int x1, int y1, int x2, int y2, Color& color) override;
     void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
+    void putPixels(const Point* at, const uint32_t* rgb, int count) override;
     bool keepsPicture() override { return damage != nullptr; }
     void exposed() override;
 

@@ -52,6 +52,22 @@ public:
             putPixel(x + i, y, unpackRgb(rgb[i]));
     }
 
+    // A pixel's place, for putPixels.
+    struct Point {
+        int x;
+        int y;
+    };
+
+    // Sets count pixels in order, pixel i at at[i] given as 0x00RRGGBB in
+    // rgb[i]. A bulk form of putPixel for pixels apart, such as a drop's
+    // tail, with the same rules; a surface may override it with a faster
+    // store, and must draw the same picture.
+    virtual void putPixels(const Point* at, const uint32_t* rgb, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            putPixel(at[i].x, at[i].y, unpackRgb(rgb[i]));
+    }
+
     // Whether the picture stays on the surface from one frame to the next.
     // Then a step redraws only the pixels that can have changed, on the
     // picture the previous step left (black before the first); otherwise the

@@ -94,7 +94,7 @@ Seen runSideBySide(const RainRun& run, unsigned seed, Target target)
     EXPECT_EQ(fast.getLandedCount(), static_cast<int64_t>(reference.deadDrops.size()));
     EXPECT_GT(fast.getLandedCount(), 0);
     seen.landedOnTakenCell = reference.landedOnTakenCell;
-    for (const Raindrop& d : reference.deadDrops)
+    for (const LiteralRaindrop& d : reference.deadDrops)
         seen.blackLanded = seen.blackLanded || (d.color.red == 0 && d.color.green == 0 && d.color.blue == 0);
     return seen;
 }

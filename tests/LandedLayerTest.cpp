@@ -49,10 +49,14 @@ TEST(LandedLayer, ADropCoversItsHeadOverItsTailAndOlderDropsWin)
 {
     RecordingSurface surface(20, 10);
     LandedLayer layer(20, 10);
-    Raindrop first = still(surface, 5.5f, 5.5f, {200, 0, 0});
-    first.tail = {{Vector2D(5.2f, 5.1f), {150, 0, 0}}, {Vector2D(5.0f, 4.0f), {100, 0, 0}}};
-    Raindrop second = still(surface, 5.0f, 4.0f, {0, 0, 0}); // black, under first's tail
-    second.tail = {{Vector2D(5.0f, 3.0f), {0, 250, 0}}};
+    // Tails laid by falling a pixel a step.
+    Raindrop first(Vector2D(5.0f, 4.0f), Vector2D(0.0f, 1.0f), {200, 0, 0}, 10, surface);
+    first.move();
+    first.move();
+    first.weakenTail(); // (5, 5) faded to 185, (5, 4) to 170
+    first.position = Vector2D(5.5f, 5.5f); // the head over its newest segment
+    Raindrop second(Vector2D(5.0f, 3.0f), Vector2D(0.0f, 1.0f), {0, 250, 0}, 10, surface);
+    second.move(); // (5, 3), and the head to (5, 4), under first's tail
     layer.add(first);
     layer.add(second);
 
@@ -60,7 +64,7 @@ TEST(LandedLayer, ADropCoversItsHeadOverItsTailAndOlderDropsWin)
     layer.draw(surface);
     surface.unlock();
     EXPECT_EQ(surface.at(5, 5), 0xC80000u); // head over the newest segment
-    EXPECT_EQ(surface.at(5, 4), 0x640000u); // first's tail over second's head
+    EXPECT_EQ(surface.at(5, 4), 0xAA0000u); // first's tail over second's head
     EXPECT_EQ(surface.at(5, 3), 0x00FA00u);
     EXPECT_EQ(layer.coveredPixels(), 3);
 }

@@ -6,6 +6,34 @@
 
 LiteralRainSimulation::Cycle LiteralRainSimulation::cycle;
 
+void LiteralRaindrop::move()
+{
+    for (auto it = tail.begin(); it != tail.end(); ++it) {
+        Surface::Color& c = it->color;
+        c.red -= c.red >= 15 ? 15 : 0;
+        c.green -= c.green >= 15 ? 15 : 0;
+        c.blue -= c.blue >= 15 ? 15 : 0;
+        if (c.red < 15 && c.green < 15 && c.blue < 15) {
+            tail.erase(it, tail.end());
+            break;
+        }
+    }
+    const int x = pixelX(position), y = pixelY(position);
+    if (tail.empty() || x != tail.front().x || y != tail.front().y) {
+        if (!tail.empty() && tail.size() >= static_cast<size_t>(tailLength))
+            tail.pop_back();
+        tail.insert(tail.begin(), Segment{x, y, color});
+    }
+    position += velocity;
+}
+
+void LiteralRaindrop::draw()
+{
+    for (const Segment& s : tail)
+        surface->putPixel(s.x, s.y, s.color);
+    surface->putPixel(pixelX(position), pixelY(position), color);
+}
+
 LiteralRainSimulation::LiteralRainSimulation(Surface& surface, int dropRate, int dropSpeed,
                                              int tailLength, bool showDrops)
     : surface(surface), dropRate(dropRate), dropSpeed(dropSpeed), tailLength(tailLength),
@@ -69,7 +97,7 @@ void LiteralRainSimulation::createDrops()
         const float x = static_cast<float>(border + column % (surface.getWidth() - 2 * border));
         const double vx = (std::rand() % 199 + 1) / 100.0 - 1.0;
         const double vy = (std::rand() % 99 + 1) / 100.0;
-        drops.push_back(Raindrop(Vector2D(x, 0.0f),
+        drops.push_back(LiteralRaindrop(Vector2D(x, 0.0f),
                                  Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
                                  color, tailLength, surface));
     }
@@ -77,18 +105,18 @@ void LiteralRainSimulation::createDrops()
 
 void LiteralRainSimulation::drawDeadDrops()
 {
-    for (Raindrop& drop : deadDrops)
+    for (LiteralRaindrop& drop : deadDrops)
         drop.draw();
 }
 
-bool LiteralRainSimulation::isOutOfScreen(std::list<Raindrop>::iterator& it)
+bool LiteralRainSimulation::isOutOfScreen(std::list<LiteralRaindrop>::iterator& it)
 {
     const int px = static_cast<int>(it->position.x);
     const int py = static_cast<int>(it->position.y);
     return py >= surface.getHeight() - border || px >= surface.getWidth() - border || px <= border;
 }
 
-bool LiteralRainSimulation::isDropDead(std::list<Raindrop>::iterator& it)
+bool LiteralRainSimulation::isDropDead(std::list<LiteralRaindrop>::iterator& it)
 {
     const Vector2D next = it->position + it->velocity;
     return freeCells[static_cast<int>(next.x)][static_cast<int>(next.y)] == 0;

@@ -8,6 +8,29 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
+
+// A drop kept the plain way: each segment holds its own colour and fades it
+// in every step, cut at the first that has faded out. The program's drop
+// derives the colours from the segments' ages instead.
+struct LiteralRaindrop {
+    struct Segment {
+        int x, y;
+        Surface::Color color;
+    };
+    LiteralRaindrop(const Vector2D& position, const Vector2D& velocity, Surface::Color color, int tailLength,
+                    Surface& surface)
+        : position(position), velocity(velocity), color(color), tailLength(tailLength), surface(&surface) {}
+    void move();
+    void draw();
+
+    Vector2D position;
+    Vector2D velocity;
+    Surface::Color color;
+    int tailLength;
+    Surface* surface;
+    std::vector<Segment> tail; // newest first
+};
 
 // The rain drawn the plain way: every landed drop is kept in a list and drawn
 // with its frozen tail in every step, newest first. Its cost grows with every
@@ -21,8 +44,8 @@ public:
     void runNextStep();
     void createDrops();
     void drawDeadDrops();
-    bool isOutOfScreen(std::list<Raindrop>::iterator& it);
-    bool isDropDead(std::list<Raindrop>::iterator& it);
+    bool isOutOfScreen(std::list<LiteralRaindrop>::iterator& it);
+    bool isDropDead(std::list<LiteralRaindrop>::iterator& it);
 
     // The colour cycle, kept here instead of in createDrops so that a test
     // can start it where the program's own cycle stands.
@@ -32,8 +55,8 @@ public:
     };
     static Cycle cycle;
 
-    std::list<Raindrop> drops;
-    std::list<Raindrop> deadDrops;
+    std::list<LiteralRaindrop> drops;
+    std::list<LiteralRaindrop> deadDrops;
     Surface& surface;
     int32_t dropRate;
     int32_t dropSpeed;

@@ -41,7 +41,7 @@ TEST_F(RainSimulationTest, OneBatchAfterConstructionAndASecondInTheFirstStep)
     EXPECT_EQ(sim.getStepCount(), 0);
     for (const Raindrop& d : sim.getDrops()) {
         EXPECT_EQ(d.position.y, 0.0f); // not moved yet
-        EXPECT_TRUE(d.tail.empty());
+        EXPECT_TRUE(d.tail().empty());
     }
 
     sim.runNextStep();
@@ -124,7 +124,7 @@ TEST_F(RainSimulationTest, TheDropBehindARemovedOneIsNotMovedInThatStep)
     ASSERT_EQ(d.size(), 3u);
     EXPECT_EQ(d[0].position.x, 45.0f);
     EXPECT_EQ(d[0].position.y, 0.0f);  // kept its place
-    EXPECT_TRUE(d[0].tail.empty());    // and laid no segment
+    EXPECT_TRUE(d[0].tail().empty());  // and laid no segment
     EXPECT_EQ(d[1].position.y, 0.5f);  // the others moved
     EXPECT_EQ(d[2].position.y, 0.5f);
     // It is still drawn, where it stands.

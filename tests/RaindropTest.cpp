@@ -17,7 +17,7 @@ Raindrop dropAt(RecordingSurface& surface, float x, float y, float vx, float vy,
 std::vector<int> reds(const Raindrop& drop)
 {
     std::vector<int> values;
-    for (const Raindrop::RainTail& t : drop.tail)
+    for (const Raindrop::RainTail& t : drop.tail())
         values.push_back(t.color.red);
     return values;
 }
@@ -27,10 +27,10 @@ TEST(Raindrop, FirstMoveLaysASegmentAtTheStartPixelThenAdvances)
     RecordingSurface surface(50, 50);
     Raindrop drop = dropAt(surface, 10.0f, 0.0f, 0.5f, 0.25f, {200, 100, 50});
     drop.move();
-    ASSERT_EQ(drop.tail.size(), 1u);
-    EXPECT_EQ(drop.tail.front().position.x, 10.0f);
-    EXPECT_EQ(drop.tail.front().position.y, 0.0f);
-    EXPECT_EQ(drop.tail.front().color.red, 200);
+    ASSERT_EQ(drop.tail().size(), 1u);
+    EXPECT_EQ(drop.tail().front().position.x, 10.0f);
+    EXPECT_EQ(drop.tail().front().position.y, 0.0f);
+    EXPECT_EQ(drop.tail().front().color.red, 200);
     EXPECT_EQ(drop.position.x, 10.5f);
     EXPECT_EQ(drop.position.y, 0.25f);
 }
@@ -49,9 +49,13 @@ TEST(Raindrop, SegmentFadesByFifteenUntilEveryChannelIsBelowFifteen)
     std::vector<int> from254;
     for (int red = 254; red >= 15; red -= 15)
         from254.push_back(red);  // 16 values
+    std::vector<int> from1000;
+    for (int red = 1000; red >= 15; red -= 15)
+        from1000.push_back(red); // 66 values: channels beyond 255 fade alike
     const Case cases[] = {
         {{255, 0, 0}, from255},
         {{254, 0, 0}, from254},
+        {{1000, -1, 0}, from1000},
         {{100, 10, 0}, {100, 85, 70, 55, 40, 25}},
         {{20, 7, 3}, {20}},
         {{29, 0, 0}, {29}},
@@ -65,16 +69,16 @@ TEST(Raindrop, SegmentFadesByFifteenUntilEveryChannelIsBelowFifteen)
         std::vector<int> seen;
         for (size_t step = 0; step < c.redsSeen.size(); ++step) {
             drop.move();
-            ASSERT_EQ(drop.tail.size(), 1u);
-            seen.push_back(drop.tail.front().color.red);
+            ASSERT_EQ(drop.tail().size(), 1u);
+            seen.push_back(drop.tail().front().color.red);
         }
         EXPECT_EQ(seen, c.redsSeen);
         // The next fade removes it, and the same move lays a fresh one.
         drop.move();
-        ASSERT_EQ(drop.tail.size(), 1u);
-        EXPECT_EQ(drop.tail.front().color.red, c.color.red);
-        EXPECT_EQ(drop.tail.front().color.green, c.color.green);
-        EXPECT_EQ(drop.tail.front().color.blue, c.color.blue);
+        ASSERT_EQ(drop.tail().size(), 1u);
+        EXPECT_EQ(drop.tail().front().color.red, c.color.red);
+        EXPECT_EQ(drop.tail().front().color.green, c.color.green);
+        EXPECT_EQ(drop.tail().front().color.blue, c.color.blue);
     }
 }
 
@@ -84,9 +88,9 @@ TEST(Raindrop, LowChannelsKeepTheirValueWhileTheBrightestFades)
     Raindrop drop = dropAt(surface, 20.0f, 20.0f, 0.0f, 0.0f, {100, 10, 0});
     for (int i = 0; i < 5; ++i)
         drop.move();
-    EXPECT_EQ(drop.tail.front().color.red, 40);
-    EXPECT_EQ(drop.tail.front().color.green, 10);
-    EXPECT_EQ(drop.tail.front().color.blue, 0);
+    EXPECT_EQ(drop.tail().front().color.red, 40);
+    EXPECT_EQ(drop.tail().front().color.green, 10);
+    EXPECT_EQ(drop.tail().front().color.blue, 0);
 }
 
 TEST(Raindrop, TailLengthLimitsTheSegmentCount)
@@ -115,12 +119,12 @@ TEST(Raindrop, TailLengthLimitsTheSegmentCount)
         std::vector<size_t> sizes;
         for (size_t step = 0; step < c.sizes.size(); ++step) {
             drop.move();
-            sizes.push_back(drop.tail.size());
+            sizes.push_back(drop.tail().size());
         }
         EXPECT_EQ(sizes, c.sizes);
         // Newest first: the front segment is where the head stood last.
-        EXPECT_EQ(drop.tail.front().position.y, drop.position.y - 1.0f);
-        EXPECT_EQ(drop.tail.front().color.red, 255);
+        EXPECT_EQ(drop.tail().front().position.y, drop.position.y - 1.0f);
+        EXPECT_EQ(drop.tail().front().color.red, 255);
     }
 }
 
@@ -133,7 +137,7 @@ TEST(Raindrop, NoNewSegmentWhileTheHeadStaysOnItsPixel)
     std::vector<size_t> sizes;
     for (size_t i = 0; i < expected.size(); ++i) {
         drop.move();
-        sizes.push_back(drop.tail.size());
+        sizes.push_back(drop.tail().size());
     }
     EXPECT_EQ(sizes, expected);
     // the older segment kept fading meanwhile
@@ -143,16 +147,19 @@ TEST(Raindrop, NoNewSegmentWhileTheHeadStaysOnItsPixel)
 TEST(Raindrop, AFullyFadedSegmentTakesEveryOlderOneWithIt)
 {
     RecordingSurface surface(50, 50);
-    Raindrop drop = dropAt(surface, 10.0f, 10.0f, 0.0f, 1.0f, {255, 255, 255});
-    // Built by hand so that a bright segment stands behind a dim one.
-    drop.tail = {
-        {Vector2D(10.0f, 9.0f), {100, 0, 0}},
-        {Vector2D(10.0f, 8.0f), {16, 0, 0}},
-        {Vector2D(10.0f, 7.0f), {200, 0, 0}},
-        {Vector2D(10.0f, 6.0f), {250, 0, 0}},
-    };
+    // Red 40 lasts two fades. Two segments laid by hand in one step have
+    // the same age, and go in the same fade, behind a newer one that stays.
+    Raindrop drop = dropAt(surface, 10.0f, 6.0f, 0.0f, 1.0f, {40, 0, 0});
+    drop.addTail();
+    drop.position = Vector2D(10.0f, 7.0f);
+    drop.addTail();
     drop.weakenTail();
-    EXPECT_EQ(reds(drop), (std::vector<int>{85}));
+    drop.position = Vector2D(10.0f, 8.0f);
+    drop.addTail();
+    EXPECT_EQ(reds(drop), (std::vector<int>{40, 25, 25}));
+    drop.weakenTail();
+    EXPECT_EQ(reds(drop), (std::vector<int>{25}));
+    EXPECT_EQ(drop.tail().front().position.y, 8.0f);
 }
 
 TEST(Raindrop, CopiesHaveTailsOfTheirOwn)
@@ -186,6 +193,31 @@ TEST(Raindrop, CopiesHaveTailsOfTheirOwn)
     Raindrop& self = target;
     target = self;
     EXPECT_EQ(reds(target), (std::vector<int>{240, 225, 210}));
+}
+
+TEST(Raindrop, DrawsEachSegmentInTheColourItReadsAtEveryAge)
+{
+    // Red 1000 lasts 66 fades, beyond the table of shades that drawing
+    // looks ages up in; a surface keeps the low 8 bits of each channel.
+    RecordingSurface surface(50, 50);
+    surface.keepLog = true;
+    Raindrop drop = dropAt(surface, 10.0f, 0.0f, 0.0f, 0.25f, {1000, -1, 256}, -1);
+    Raindrop::Shades shades;
+    surface.lock();
+    for (int step = 0; step < 100; ++step) {
+        drop.move();
+        surface.log.clear();
+        drop.draw(shades);
+        const Raindrop::Tail tail = drop.tail();
+        ASSERT_EQ(surface.log.size(), tail.size() + 1);
+        for (size_t i = 0; i < tail.size(); ++i)
+            ASSERT_EQ(Surface::packRgb(surface.log[i].color), Surface::packRgb(tail[i].color))
+                << "step " << step << " segment " << i;
+    }
+    surface.unlock();
+    // A segment every 4 steps, laid at fades 1, 5, ..., 97; after 100 those
+    // laid within the last 66 are left: 37 to 97.
+    EXPECT_EQ(drop.tail().size(), 16u);
 }
 
 TEST(Raindrop, DrawPaintsTheTailNewestFirstThenTheHead)

@@ -147,7 +147,7 @@ TEST_P(SdlSurfaceDepth, FillRectCoversTheHalfOpenRectangle)
     }
 }
 
-TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
+TEST_P(SdlSurfaceDepth, PutPixelRowAndPutPixelsDrawWhatPutPixelDraws)
 {
     Opened surface(GetParam());
     const uint32_t row[] = {0xFFFFFF, 0x000000, 0xAABBCC, 0x123456, 0xFF0000, 0x00FF00, 0x0000FF};
@@ -171,6 +171,24 @@ TEST_P(SdlSurfaceDepth, PutPixelRowDrawsWhatPutPixelDraws)
     surface.unlock();
     const std::vector<Uint8> byRow(mem, mem + s->pitch * s->h);
     EXPECT_EQ(byRow, byPixel);
+
+    // The same pixels given apart, in another order, after another colour
+    // at one of them: the later store wins.
+    Surface::Point at[n + 1];
+    uint32_t rgb[n + 1];
+    at[0] = Surface::Point{3 + 4, 5};
+    rgb[0] = 0xFF00FF;
+    for (int i = 0; i < n; ++i) {
+        const int j = (i * 3) % n; // 0, 3, 6, 2, 5, 1, 4
+        at[i + 1] = Surface::Point{3 + j, 5};
+        rgb[i + 1] = row[j];
+    }
+    fillMemory(0x5A);
+    surface.lock();
+    surface.putPixels(at, rgb, n + 1);
+    surface.putPixels(at, rgb, 0); // none draws nothing
+    surface.unlock();
+    EXPECT_EQ(std::vector<Uint8>(mem, mem + s->pitch * s->h), byPixel);
 }
 
 #if SDL_MAJOR_VERSION >= 2
