@@ -19,9 +19,7 @@ public:
 
     // Adds a drop that has just landed, beneath every drop that landed before.
     void add(const Raindrop& drop);
-    struct Pixel {
-        int x, y;
-    };
+    using Pixel = Surface::Point;
 
     // Draws every covered pixel, one call per run of neighbouring pixels.
     void draw(Surface& surface);

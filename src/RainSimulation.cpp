@@ -195,13 +195,9 @@ void RainSimulation::remember(const Raindrop& drop)
     const std::size_t from = dropPixels.size();
     dropPixels.resize(from + tail.size() + 1);
     LandedLayer::Pixel* out = dropPixels.data() + from;
-    for (std::size_t i = 0; i < tail.size(); ++i, ++out) {
-        const Surface::Point p = tail.pixel(i);
-        out->x = p.x;
-        out->y = p.y;
-    }
-    out->x = pixelX(drop.position);
-    out->y = pixelY(drop.position);
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        *out++ = tail.pixel(i);
+    *out = LandedLayer::Pixel{pixelX(drop.position), pixelY(drop.position)};
 }
 
 void RainSimulation::drawDeadDrops()

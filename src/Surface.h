@@ -52,7 +52,7 @@ public:
             putPixel(x + i, y, unpackRgb(rgb[i]));
     }
 
-    // A pixel's place, for putPixels.
+    // A pixel's place.
     struct Point {
         int x;
         int y;
