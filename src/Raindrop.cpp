@@ -41,9 +41,8 @@ Raindrop& Raindrop::operator=(Raindrop&& other) noexcept
 uint32_t Raindrop::lifetime() const
 {
     // A segment whose channels are all below one step goes at its first fade.
-    const int32_t steps = std::max({color.red / REDUCE_STEP, color.green / REDUCE_STEP,
-                                    color.blue / REDUCE_STEP, int32_t{1}});
-    return static_cast<uint32_t>(steps);
+    return static_cast<uint32_t>(
+        std::max({fadingSteps(color.red), fadingSteps(color.green), fadingSteps(color.blue), int32_t{1}}));
 }
 
 Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
