@@ -162,13 +162,13 @@ void SdlSurface::storeSquare(int x, int y, uint32_t value)
             storePixel(row + j * bytes, bytes, value);
 }
 
-void SdlSurface::putPixel(int x, int y, Color color)
+uint32_t SdlSurface::valueOf(uint32_t rgb) const
 {
-    // SDL_ANYFORMAT may have given another depth than asked for, so the store
-    // follows the depth the surface really has.
-    if (marks)
-        marks->mark(x, y);
-    const uint32_t value = directRgb ? packRgb(color) : mapColor(screen->format, color);
+    return directRgb ? rgb : mapColor(screen->format, unpackRgb(rgb));
+}
+
+void SdlSurface::store(int x, int y, uint32_t value)
+{
     if (scale != 1) {
         storeSquare(x, y, value);
         return;
@@ -181,14 +181,22 @@ void SdlSurface::putPixel(int x, int y, Color color)
     storePixel(pixels + static_cast<ptrdiff_t>(y) * pitch + x * bytes, bytes, value);
 }
 
+void SdlSurface::putPixel(int x, int y, Color color)
+{
+    // SDL_ANYFORMAT may have given another depth than asked for, so the store
+    // follows the depth the surface really has.
+    if (marks)
+        marks->mark(x, y);
+    store(x, y, directRgb ? packRgb(color) : mapColor(screen->format, color));
+}
+
 void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
 {
-    const SDL_PixelFormat* f = screen->format;
     if (marks)
         marks->markRow(x, y, count);
     if (scale != 1) {
         for (int i = 0; i < count; ++i)
-            storeSquare(x + i, y, directRgb ? rgb[i] : mapColor(f, unpackRgb(rgb[i])));
+            storeSquare(x + i, y, valueOf(rgb[i]));
         return;
     }
     Uint8* p = pixels + static_cast<ptrdiff_t>(y) * pitch + x * bytes;
@@ -201,29 +209,23 @@ void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
         return;
     }
     for (int i = 0; i < count; ++i, p += bytes)
-        storePixel(p, bytes, mapColor(f, unpackRgb(rgb[i])));
+        storePixel(p, bytes, valueOf(rgb[i]));
 }
 
 void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
 {
-    // Falling drops in heavy rain: a million pixels a frame, a call per drop.
+    // Falling drops in heavy rain: a million pixels a frame, a call per drop;
+    // each choice is made once a call, not once a pixel.
     if (marks)
         for (int i = 0; i < count; ++i)
             marks->mark(at[i].x, at[i].y);
-    const SDL_PixelFormat* f = screen->format;
-    if (scale != 1) {
-        for (int i = 0; i < count; ++i)
-            storeSquare(at[i].x, at[i].y, directRgb ? rgb[i] : mapColor(f, unpackRgb(rgb[i])));
-        return;
-    }
-    if (directRgb) {
+    if (scale == 1 && directRgb) {
         for (int i = 0; i < count; ++i)
             *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * 4) = rgb[i];
         return;
     }
     for (int i = 0; i < count; ++i)
-        storePixel(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * bytes, bytes,
-                   mapColor(f, unpackRgb(rgb[i])));
+        store(at[i].x, at[i].y, valueOf(rgb[i]));
 }
 
 void SdlSurface::drawLine(int, int, int, int, Color&)

@@ -85,7 +85,11 @@ private:
     std::vector<SDL_Rect> sdlRects; // kept, so that a frame allocates nothing
 
     void findPixels();
+    // A picture pixel, its value in the surface's own format.
+    void store(int x, int y, uint32_t value);
     void storeSquare(int x, int y, uint32_t value);
+    // The surface's value for a colour given as 0x00RRGGBB.
+    uint32_t valueOf(uint32_t rgb) const;
 };
 
 #endif
