@@ -118,8 +118,12 @@ unsigned int SdlDisplay::modeFlags(bool)
 SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std::make_unique<Native>())
 {
     native->window = openWindow(width, height, fullscreen, native->wayland);
-    if (native->wayland)
+    if (native->wayland) {
         screen = native->wayland->presenter().picture();
+        // SDL reports keys typed into that window too, which the window
+        // reports itself.
+        SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
+    }
     else if (native->window != nullptr)
         screen = SDL_GetWindowSurface(native->window);
     if (screen == nullptr) {
@@ -189,9 +193,7 @@ bool SdlDisplay::poll(Event& event)
         event = e.window.event == SDL_WINDOWEVENT_EXPOSED ? Event::Exposed : Event::Other;
         break;
     case SDL_KEYDOWN: // a key held down flips once, as in SDL 1.2
-        // SDL reports keys typed into the Wayland window too, which that
-        // window has reported already.
-        event = e.key.keysym.sym == SDLK_d && !e.key.repeat && !native->wayland ? Event::ToggleDrops : Event::Other;
+        event = e.key.keysym.sym == SDLK_d && !e.key.repeat ? Event::ToggleDrops : Event::Other;
         break;
     default:
         event = Event::Other;
