@@ -3,8 +3,9 @@
 // frames it shows by wrapping SDL 1.2's SDL_Flip and SDL_UpdateRects (a kept
 // picture) and SDL 2's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
 // or on Wayland wl_display_dispatch_queue_pending, which the SDL 2 build's
-// Wayland presenter calls once a frame (only its calls, from the program
-// itself, count: SDL and libwayland call it too), and writes the count with the times of the first and last frame to
+// own Wayland window calls once a frame (only its calls, from the program
+// itself, count: SDL and libwayland call it too), and writes the count with
+// the times of the first and last frame to
 // $NIMBREL_FLIPS when the process exits. At the first frame it also writes
 // the version of the SDL library the process really runs on and the time of
 // that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
