@@ -72,27 +72,6 @@ void LandedLayer::drawFresh(Surface& surface)
     fresh.clear();
 }
 
-void LandedLayer::restore(Surface& surface, const std::vector<Pixel>& pixels)
-{
-    // Black where uncovered: rgb holds 0 there. Above a column's heap that
-    // is known without reading the layer, which a large picture keeps far
-    // out of the cache.
-    static const uint32_t black = 0;
-    for (const Pixel& p : pixels) {
-        if (p.y < top[static_cast<size_t>(p.x)])
-            surface.putPixelRow(p.x, p.y, &black, 1);
-        else
-            show(surface, p);
-    }
-}
-
-void LandedLayer::drawOver(Surface& surface, const std::vector<Pixel>& pixels)
-{
-    for (const Pixel& p : pixels)
-        if (p.y >= top[static_cast<size_t>(p.x)] && isCovered[static_cast<size_t>(p.y) * width + p.x])
-            show(surface, p);
-}
-
 void LandedLayer::show(Surface& surface, const Pixel& p)
 {
     surface.putPixelRow(p.x, p.y, &rgb[static_cast<size_t>(p.y) * width + p.x], 1);

@@ -5,6 +5,7 @@
 #include "Raindrop.h"
 #include "Surface.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,12 +26,19 @@ public:
     void draw(Surface& surface);
     // Draws only the pixels covered since the last draw or drawFresh.
     void drawFresh(Surface& surface);
-    // Gives each pixel what the layer alone shows there: its landed colour,
-    // or black where no drop landed.
-    void restore(Surface& surface, const std::vector<Pixel>& pixels);
-    // Draws the landed colour of those pixels that the layer covers, as if
-    // the layer were drawn over them.
-    void drawOver(Surface& surface, const std::vector<Pixel>& pixels);
+    // What the layer alone shows at p, inside the picture: its landed
+    // colour, or black where no drop landed. Above a column's heap that is
+    // known without reading the layer, which a large picture keeps far out
+    // of the cache.
+    uint32_t rgbAt(const Pixel& p) const
+    {
+        return p.y < top[static_cast<size_t>(p.x)] ? 0 : rgb[static_cast<size_t>(p.y) * width + p.x];
+    }
+    // Whether a landed drop covers p, inside the picture.
+    bool covers(const Pixel& p) const
+    {
+        return p.y >= top[static_cast<size_t>(p.x)] && isCovered[static_cast<size_t>(p.y) * width + p.x];
+    }
 
     int64_t coveredPixels() const { return covered; }
 

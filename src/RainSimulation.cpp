@@ -33,6 +33,7 @@ RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, in
       topTaken(static_cast<size_t>(surface.getWidth()), surface.getHeight() + 1), border(5),
       showDrops(showDrops)
 {
+    drawnNow.assign((static_cast<size_t>(surface.getWidth()) * surface.getHeight() + 63) / 64, 0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     createDrops();
     // The floor: drops land in the row above it and never enter it.
@@ -49,62 +50,123 @@ void RainSimulation::runNextStep()
     if (dropSpeed != 0 && stepCount % static_cast<int64_t>(dropSpeed) == 0)
         createDrops();
 
-    // A kept picture still shows the last step's falling drops: give their
-    // pixels back to the layer, and draw only what changes. When they cover
-    // much of the picture, clearing it and drawing it whole is cheaper.
+    // A kept picture still shows the last step's falling drops: draw only
+    // what changes. When they cover much of the picture, clearing it and
+    // drawing it whole is cheaper.
     const bool kept = surface.keepsPicture();
     const size_t wholeAbove = static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
-    const bool whole = !kept || dropPixels.size() > wholeAbove;
+    const bool whole = !kept || shownPixels > wholeAbove;
     if (kept && whole)
         surface.clear();
     surface.lock();
+    // Each drop gives back to the layer only the pixels it has left, once
+    // the drops that cover them in this step are drawn: most of a tail is
+    // in the same place, only fainter.
+    giveBack = !whole && dropsShown;
     if (!whole)
-        landed.restore(surface, dropPixels);
-    dropPixels.clear();
+        std::fill(drawnNow.begin(), drawnNow.end(), 0);
+    shownPixels = 0;
     // Removed drops are marked gone and passed over from then on; the gaps
     // are closed once they are many, keeping the creation order.
     auto it = nextLive(drops.begin());
     while (it != drops.end()) {
         prefetchAhead(it);
-        it->move();
+        if (giveBack)
+            it->move([this](const Surface::Point& p) { noteLeft(p); });
+        else
+            it->move();
 
         // A drop that follows a removed one is not moved in this step; after a
         // border removal it is border-tested, after a landing it is not.
-        while (it != drops.end() && isOutOfScreen(it))
+        while (it != drops.end() && isOutOfScreen(it)) {
+            giveBackAll(*it);
             it = remove(it);
+        }
         while (it != drops.end() && isDropDead(it)) {
             it->velocity = Vector2D(0.0f, 0.0f);
             landed.add(*it);
             ++landedCount;
             // The cell where the drop rests, not the one it would have entered.
             take(pixelX(it->position), pixelY(it->position));
+            giveBackAll(*it);
             it = remove(it);
         }
         if (it == drops.end())
             break;
 
         if (showDrops) {
-            it->draw(shades);
-            // Once a whole drawing has passed the mark, the next step draws
-            // whole too and needs no list.
-            if (kept && (!whole || dropPixels.size() <= wholeAbove))
-                remember(*it);
+            if (whole)
+                it->draw(shades);
+            else
+                it->paint(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
+            shownPixels += it->tail().size() + 1;
+            giveBackLeft();
+        } else {
+            giveBackAll(*it);
         }
         it = nextLive(it + 1);
     }
+    dropsShown = showDrops;
     // Closing a gap moves every drop behind it: with a few removals in every
     // step, that would be all of them in every step.
     if (gaps > drops.size() / 16)
         closeGaps();
-    if (whole) {
+    if (whole)
         drawDeadDrops();
-    } else {
-        // Landed drops are drawn last and win, as in the whole picture.
-        landed.drawOver(surface, dropPixels);
+    else // landed drops are drawn last and win, as in the whole picture
         landed.drawFresh(surface);
-    }
     surface.unlock();
     ++stepCount;
+}
+
+void RainSimulation::drawKept(Surface::Point* at, uint32_t* rgb, int n)
+{
+    // A landed drop covers a falling one, which the whole picture draws
+    // first: the covered pixel keeps its landed colour.
+    for (int i = 0; i < n; ++i) {
+        const size_t bit = static_cast<size_t>(at[i].y) * static_cast<size_t>(surface.getWidth()) + at[i].x;
+        drawnNow[bit >> 6] |= uint64_t{1} << (bit & 63);
+        if (landed.covers(at[i]))
+            rgb[i] = landed.rgbAt(at[i]);
+    }
+    surface.putPixels(at, rgb, n);
+}
+
+void RainSimulation::noteLeft(const Surface::Point& p)
+{
+    if (leftCount == LEFT_ROOM)
+        giveBackLeft(); // early is right too, only maybe drawn twice
+    left[leftCount++] = p;
+}
+
+void RainSimulation::giveBackLeft()
+{
+    const int width = surface.getWidth(), height = surface.getHeight();
+    for (int i = 0; i < leftCount; ++i) {
+        const Surface::Point& p = left[i];
+        if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
+            continue;
+        const size_t bit = static_cast<size_t>(p.y) * static_cast<size_t>(width) + p.x;
+        // Drawn in this step already, by this drop or one before it.
+        if (drawnNow[bit >> 6] >> (bit & 63) & 1)
+            continue;
+        const uint32_t rgb = landed.rgbAt(p);
+        surface.putPixelRow(p.x, p.y, &rgb, 1);
+    }
+    leftCount = 0;
+}
+
+void RainSimulation::giveBackAll(const Raindrop& drop)
+{
+    // A drop not drawn in this step leaves every pixel it was drawn on, and
+    // maybe its head's new one, which the layer's colour leaves as it was.
+    if (giveBack) {
+        const Raindrop::Tail tail = drop.tail();
+        for (std::size_t i = 0; i < tail.size(); ++i)
+            noteLeft(tail.pixel(i));
+        noteLeft(Surface::Point{pixelX(drop.position), pixelY(drop.position)});
+    }
+    giveBackLeft();
 }
 
 void RainSimulation::createDrops()
@@ -176,6 +238,15 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     // The drops stream in order, tails inside them, but each landing cell
     // lies anywhere in the grid: ask for the cell of a drop a few places
     // ahead, so that it is on its way in time.
+    // The drops themselves come from memory further ahead still: on a
+    // large picture the stores between them keep the hardware's own
+    // streaming from keeping up.
+    const std::ptrdiff_t far = 12;
+    if (drops.end() - it > far) {
+        const char* drop = reinterpret_cast<const char*>(&*(it + far));
+        for (std::size_t line = 0; line < sizeof(Raindrop); line += 64)
+            __builtin_prefetch(drop + line);
+    }
     const std::ptrdiff_t ahead = 4;
     if (drops.end() - it <= ahead)
         return;
@@ -185,19 +256,6 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     const int x = pixelX(next), y = pixelY(next);
     if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
         __builtin_prefetch(&freeCells[x][y]);
-}
-
-void RainSimulation::remember(const Raindrop& drop)
-{
-    // Written in place: a pixel handed to push_back is read back whole from
-    // the two halves just stored, which stalls.
-    const Raindrop::Tail tail = drop.tail();
-    const std::size_t from = dropPixels.size();
-    dropPixels.resize(from + tail.size() + 1);
-    LandedLayer::Pixel* out = dropPixels.data() + from;
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        *out++ = tail.pixel(i);
-    *out = LandedLayer::Pixel{pixelX(drop.position), pixelY(drop.position)};
 }
 
 void RainSimulation::drawDeadDrops()

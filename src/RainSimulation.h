@@ -32,8 +32,6 @@ public:
     // Appends one batch of dropRate drops in the current batch colour.
     void createDrops();
     void drawDeadDrops();
-    // Notes the pixels a drop has just drawn on a kept picture.
-    void remember(const Raindrop& drop);
     // Only the head pixel of every falling drop.
     void draw();
     bool isOutOfScreen(std::vector<Raindrop>::iterator& it);
@@ -67,9 +65,16 @@ private:
     // which on a large picture lies far out of the cache.
     std::vector<int32_t> topTaken;
     int32_t border;
-    // Where the picture is kept: the pixels falling drops were drawn on in
-    // the last step, which this step must give back to the layer.
-    std::vector<LandedLayer::Pixel> dropPixels;
+    // Where the picture is kept: whether it shows the last step's falling
+    // drops, and how many pixels they took; the pixels drawn in this step,
+    // one bit each, row by row; and the pixels the drop at hand has left.
+    bool dropsShown = false;
+    size_t shownPixels = 0;
+    bool giveBack = false; // this step gives left pixels back to the layer
+    std::vector<uint64_t> drawnNow;
+    static constexpr int LEFT_ROOM = 32;
+    Surface::Point left[LEFT_ROOM];
+    int leftCount = 0;
     Raindrop::Shades shades;        // the colours of the last batch drawn
 
     std::vector<Raindrop>::iterator nextLive(std::vector<Raindrop>::iterator it);
@@ -78,6 +83,12 @@ private:
     void closeGaps() const;
     void prefetchAhead(std::vector<Raindrop>::iterator it);
     void take(int x, int y);
+    void drawKept(Surface::Point* at, uint32_t* rgb, int n);
+    void noteLeft(const Surface::Point& p);
+    // Shows the layer at each left pixel that no drop has drawn in this step.
+    void giveBackLeft();
+    // Notes every pixel of a drop not drawn in this step, then gives back.
+    void giveBackAll(const Raindrop& drop);
 
 public:
     bool showDrops;

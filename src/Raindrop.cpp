@@ -51,37 +51,6 @@ Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
     return RainTail{Vector2D(static_cast<int>(s.x), static_cast<int>(s.y)), fadedColor(color, fades - s.laid)};
 }
 
-void Raindrop::move()
-{
-    weakenTail();
-    addTail();
-    position += velocity;
-}
-
-void Raindrop::addTail()
-{
-    const int x = pixelX(position), y = pixelY(position);
-    if (!segments.empty()) {
-        if (x == segments.front().x && y == segments.front().y)
-            return;
-        // Taken as an unsigned count: a negative length never cuts, and a
-        // length of 0 still leaves the one new segment.
-        if (segments.size() >= static_cast<std::size_t>(tailLength))
-            segments.pop_back();
-    }
-    segments.insert(segments.begin(), Segment{static_cast<uint16_t>(x), static_cast<uint16_t>(y), fades});
-}
-
-void Raindrop::weakenTail()
-{
-    ++fades;
-    // Older segments are at least as old, so the ones that have faded out
-    // are the oldest ones, at the back.
-    const uint32_t life = lifetime();
-    while (!segments.empty() && fades - segments.back().laid >= life)
-        segments.pop_back();
-}
-
 const uint32_t* Raindrop::Shades::of(const Surface::Color& c)
 {
     if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue) {
@@ -101,23 +70,6 @@ void Raindrop::draw()
 
 void Raindrop::draw(Shades& shades)
 {
-    const uint32_t* byAge = shades.of(color);
-    // One call a drop rather than a call a pixel; a long tail goes in parts
-    // of fixed size, so that drawing allocates nothing.
-    constexpr int PART = 16;
-    Surface::Point at[PART];
-    uint32_t rgb[PART];
-    int n = 0;
-    for (const Segment& s : segments) {
-        const uint32_t age = fades - s.laid;
-        at[n] = Surface::Point{s.x, s.y};
-        rgb[n] = age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age));
-        if (++n == PART) {
-            surface.putPixels(at, rgb, n);
-            n = 0;
-        }
-    }
-    at[n] = Surface::Point{pixelX(position), pixelY(position)};
-    rgb[n] = Surface::packRgb(color);
-    surface.putPixels(at, rgb, n + 1);
+    // One call a drop rather than a call a pixel.
+    paint(shades, [this](const Surface::Point* at, const uint32_t* rgb, int n) { surface.putPixels(at, rgb, n); });
 }

@@ -40,9 +40,44 @@ public:
 
     // One step: fade the tail, lay a segment if the head reached a new pixel,
     // then advance the head.
-    void move();
-    void addTail();
-    void weakenTail();
+    void move() { move(ignore); }
+    void addTail() { addTail(ignore); }
+    void weakenTail() { weakenTail(ignore); }
+    // The same, telling left of each pixel the drop may have stopped
+    // covering: the head's pixel before the step, and every segment cut off.
+    // A kept picture gives only those back, not the whole drop.
+    template <class Left>
+    void move(Left&& left)
+    {
+        left(Surface::Point{pixelX(position), pixelY(position)});
+        weakenTail(left);
+        addTail(left);
+        position += velocity;
+    }
+    template <class Left>
+    void addTail(Left&& left)
+    {
+        const int x = pixelX(position), y = pixelY(position);
+        if (!segments.empty()) {
+            if (x == segments.front().x && y == segments.front().y)
+                return;
+            // Taken as an unsigned count: a negative length never cuts, and a
+            // length of 0 still leaves the one new segment.
+            if (segments.size() >= static_cast<std::size_t>(tailLength))
+                cut(left);
+        }
+        segments.insert(segments.begin(), Segment{static_cast<uint16_t>(x), static_cast<uint16_t>(y), fades});
+    }
+    template <class Left>
+    void weakenTail(Left&& left)
+    {
+        ++fades;
+        // Older segments are at least as old, so the ones that have faded out
+        // are the oldest ones, at the back.
+        const uint32_t life = lifetime();
+        while (!segments.empty() && fades - segments.back().laid >= life)
+            cut(left);
+    }
     // The packed colours (0x00RRGGBB) of segments by age, for the last drop
     // colour drawn: the drops of a batch share one colour and lie side by
     // side, so a table serves some hundred drops.
@@ -60,6 +95,31 @@ public:
     // The tail from newest to oldest, then the head on top.
     void draw();
     void draw(Shades& shades);
+    // What draw() puts on the surface, handed to sink(at, rgb, count) a part
+    // at a time instead, in the same order.
+    template <class Sink>
+    void paint(Shades& shades, Sink&& sink) const
+    {
+        const uint32_t* byAge = shades.of(color);
+        // A long tail goes in parts of fixed size, so that drawing allocates
+        // nothing.
+        constexpr int PART = 16;
+        Surface::Point at[PART];
+        uint32_t rgb[PART];
+        int n = 0;
+        for (const Segment& s : segments) {
+            const uint32_t age = fades - s.laid;
+            at[n] = Surface::Point{s.x, s.y};
+            rgb[n] = age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age));
+            if (++n == PART) {
+                sink(at, rgb, n);
+                n = 0;
+            }
+        }
+        at[n] = Surface::Point{pixelX(position), pixelY(position)};
+        rgb[n] = Surface::packRgb(color);
+        sink(at, rgb, n + 1);
+    }
 
     // The colour of a segment that has faded the given number of times:
     // each channel of 15 or more loses 15 a fade, a lower one stays.
@@ -137,6 +197,13 @@ private:
     };
 
     RainTail segmentAt(std::size_t i) const;
+    static void ignore(const Surface::Point&) {}
+    template <class Left>
+    void cut(Left&& left)
+    {
+        left(Surface::Point{segments.back().x, segments.back().y});
+        segments.pop_back();
+    }
     // How many fades a segment lasts: until every channel is below 15.
     uint32_t lifetime() const;
 

@@ -157,6 +157,13 @@ void SdlSurface::unlock()
 void SdlSurface::storeSquare(int x, int y, uint32_t value)
 {
     unsigned char* row = pixels + static_cast<ptrdiff_t>(y) * scale * pitch + x * scale * bytes;
+    if (bytes == 4) {
+        // The usual depth, a square on every pixel of a large screen: whole
+        // words, without the choice of size per pixel.
+        for (int i = 0; i < scale; ++i, row += pitch)
+            std::fill_n(reinterpret_cast<Uint32*>(row), scale, value);
+        return;
+    }
     for (int i = 0; i < scale; ++i, row += pitch)
         for (int j = 0; j < scale; ++j)
             storePixel(row + j * bytes, bytes, value);
