@@ -66,6 +66,9 @@ void RainSimulation::runNextStep()
     if (!whole)
         std::fill(drawnNow.begin(), drawnNow.end(), 0);
     shownPixels = 0;
+    // A picture drawn whole takes the drops' pixels straight where it can.
+    int stride = 0;
+    uint32_t* const words = whole ? surface.rgbWords(stride) : nullptr;
     // Removed drops are marked gone and passed over from then on; the gaps
     // are closed once they are many, keeping the creation order.
     auto it = nextLive(drops.begin());
@@ -95,10 +98,14 @@ void RainSimulation::runNextStep()
             break;
 
         if (showDrops) {
-            if (whole)
+            if (words)
+                it->paint(shades, [words, stride](int x, int y, uint32_t rgb) {
+                    words[static_cast<ptrdiff_t>(y) * stride + x] = rgb;
+                });
+            else if (whole)
                 it->draw(shades);
             else
-                it->paint(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
+                it->paintParts(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
             shownPixels += it->tail().size() + 1;
             giveBackLeft();
         } else {
@@ -245,7 +252,7 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     if (drops.end() - it > far) {
         const char* drop = reinterpret_cast<const char*>(&*(it + far));
         for (std::size_t line = 0; line < sizeof(Raindrop); line += 64)
-            __builtin_prefetch(drop + line);
+            __builtin_prefetch(drop + line, 1, 0);
     }
     const std::ptrdiff_t ahead = 4;
     if (drops.end() - it <= ahead)

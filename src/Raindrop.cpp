@@ -71,5 +71,5 @@ void Raindrop::draw()
 void Raindrop::draw(Shades& shades)
 {
     // One call a drop rather than a call a pixel.
-    paint(shades, [this](const Surface::Point* at, const uint32_t* rgb, int n) { surface.putPixels(at, rgb, n); });
+    paintParts(shades, [this](const Surface::Point* at, const uint32_t* rgb, int n) { surface.putPixels(at, rgb, n); });
 }

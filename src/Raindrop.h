@@ -95,30 +95,37 @@ public:
     // The tail from newest to oldest, then the head on top.
     void draw();
     void draw(Shades& shades);
-    // What draw() puts on the surface, handed to sink(at, rgb, count) a part
-    // at a time instead, in the same order.
-    template <class Sink>
-    void paint(Shades& shades, Sink&& sink) const
+    // What draw() puts on the surface, one pixel at a time, in the same
+    // order: put(x, y, rgb) with the colour as 0x00RRGGBB.
+    template <class Put>
+    void paint(Shades& shades, Put&& put) const
     {
         const uint32_t* byAge = shades.of(color);
+        for (const Segment& s : segments) {
+            const uint32_t age = fades - s.laid;
+            put(s.x, s.y, age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age)));
+        }
+        put(pixelX(position), pixelY(position), Surface::packRgb(color));
+    }
+    // The same, handed to sink(at, rgb, count) a part at a time.
+    template <class Sink>
+    void paintParts(Shades& shades, Sink&& sink) const
+    {
         // A long tail goes in parts of fixed size, so that drawing allocates
         // nothing.
         constexpr int PART = 16;
         Surface::Point at[PART];
         uint32_t rgb[PART];
         int n = 0;
-        for (const Segment& s : segments) {
-            const uint32_t age = fades - s.laid;
-            at[n] = Surface::Point{s.x, s.y};
-            rgb[n] = age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age));
-            if (++n == PART) {
+        paint(shades, [&](int x, int y, uint32_t value) {
+            if (n == PART) {
                 sink(at, rgb, n);
                 n = 0;
             }
-        }
-        at[n] = Surface::Point{pixelX(position), pixelY(position)};
-        rgb[n] = Surface::packRgb(color);
-        sink(at, rgb, n + 1);
+            at[n] = Surface::Point{x, y};
+            rgb[n++] = value;
+        });
+        sink(at, rgb, n);
     }
 
     // The colour of a segment that has faded the given number of times:

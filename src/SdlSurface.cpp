@@ -235,6 +235,17 @@ void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
         store(at[i].x, at[i].y, valueOf(rgb[i]));
 }
 
+uint32_t* SdlSurface::rgbWords(int& stride)
+{
+    // The usual X11 format at scale 1, while no change is noted pixel by
+    // pixel: not kept, or kept but cleared whole for this frame.
+    stride = pitch / 4;
+    if (directRgb && scale == 1 && !marks && pitch % 4 == 0)
+        return reinterpret_cast<uint32_t*>(pixels);
+    stride = 0;
+    return nullptr;
+}
+
 void SdlSurface::drawLine(int, int, int, int, Color&)
 {
     std::fprintf(stderr, "WARNING: SdlSurface::drawLine() not implemented\n");

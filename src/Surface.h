@@ -68,6 +68,16 @@ public:
             putPixel(at[i].x, at[i].y, unpackRgb(rgb[i]));
     }
 
+    // Where the picture lies as 32-bit 0x00RRGGBB words, one a pixel, with
+    // nothing to note of a pixel drawn: its first word, and the words from
+    // one row to the next in stride. Null where a pixel needs more than a
+    // store; then the calls above draw. Valid from lock() to unlock().
+    virtual uint32_t* rgbWords(int& stride)
+    {
+        stride = 0;
+        return nullptr;
+    }
+
     // Whether the picture stays on the surface from one frame to the next.
     // Then a step redraws only the pixels that can have changed, on the
     // picture the previous step left (black before the first); otherwise the
