@@ -63,8 +63,11 @@ void RainSimulation::runNextStep()
     // the drops that cover them in this step are drawn: most of a tail is
     // in the same place, only fainter.
     giveBack = !whole && dropsShown;
-    if (!whole)
-        std::fill(drawnNow.begin(), drawnNow.end(), 0);
+    // Only the words the last step set: on a large picture at the defaults
+    // they are a few of a million.
+    for (const size_t word : drawnWords)
+        drawnNow[word] = 0;
+    drawnWords.clear();
     shownPixels = 0;
     // A picture drawn whole takes the drops' pixels straight where it can.
     int stride = 0;
@@ -132,7 +135,10 @@ void RainSimulation::drawKept(Surface::Point* at, uint32_t* rgb, int n)
     // first: the covered pixel keeps its landed colour.
     for (int i = 0; i < n; ++i) {
         const size_t bit = static_cast<size_t>(at[i].y) * static_cast<size_t>(surface.getWidth()) + at[i].x;
-        drawnNow[bit >> 6] |= uint64_t{1} << (bit & 63);
+        uint64_t& word = drawnNow[bit >> 6];
+        if (word == 0)
+            drawnWords.push_back(bit >> 6);
+        word |= uint64_t{1} << (bit & 63);
         if (landed.covers(at[i]))
             rgb[i] = landed.rgbAt(at[i]);
     }

@@ -72,6 +72,7 @@ private:
     size_t shownPixels = 0;
     bool giveBack = false; // this step gives left pixels back to the layer
     std::vector<uint64_t> drawnNow;
+    std::vector<size_t> drawnWords; // those of drawnNow set in this step
     static constexpr int LEFT_ROOM = 32;
     Surface::Point left[LEFT_ROOM];
     int leftCount = 0;
