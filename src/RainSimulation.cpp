@@ -77,6 +77,8 @@ void RainSimulation::runNextStep()
     auto it = nextLive(drops.begin());
     while (it != drops.end()) {
         prefetchAhead(it);
+        if (giveBack && showDrops)
+            announce(it);
         if (giveBack)
             it->move([this](const Surface::Point& p) { noteLeft(p); });
         else
@@ -244,6 +246,25 @@ const std::vector<Raindrop>& RainSimulation::getDrops() const
 {
     closeGaps();
     return drops;
+}
+
+void RainSimulation::announce(std::vector<Raindrop>::iterator it)
+{
+    // On a kept picture a drop draws where it drew in the last step, and
+    // one pixel on: tell the surface a few drops ahead, so that the pixels
+    // are on their way when the drop is drawn.
+    const std::ptrdiff_t ahead = 8;
+    if (drops.end() - it <= ahead)
+        return;
+    const Raindrop& drop = *(it + ahead);
+    const Raindrop::Tail tail = drop.tail();
+    constexpr std::size_t ROOM = 32;
+    Surface::Point at[ROOM];
+    const std::size_t n = std::min(tail.size(), ROOM - 1);
+    for (std::size_t i = 0; i < n; ++i)
+        at[i] = tail.pixel(i);
+    at[n] = Surface::Point{pixelX(drop.position), pixelY(drop.position)};
+    surface.willDraw(at, static_cast<int>(n + 1));
 }
 
 void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)

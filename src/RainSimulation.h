@@ -83,6 +83,7 @@ private:
     std::vector<Raindrop>::iterator remove(std::vector<Raindrop>::iterator it);
     void closeGaps() const;
     void prefetchAhead(std::vector<Raindrop>::iterator it);
+    void announce(std::vector<Raindrop>::iterator it);
     void take(int x, int y);
     void drawKept(Surface::Point* at, uint32_t* rgb, int n);
     void noteLeft(const Surface::Point& p);

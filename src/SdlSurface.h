@@ -37,6 +37,7 @@ public:
     void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
     void putPixels(const Point* at, const uint32_t* rgb, int count) override;
     uint32_t* rgbWords(int& stride) override;
+    void willDraw(const Point* at, int count) override;
     bool keepsPicture() override { return damage != nullptr; }
     void exposed() override;
 

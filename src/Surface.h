@@ -68,6 +68,15 @@ public:
             putPixel(at[i].x, at[i].y, unpackRgb(rgb[i]));
     }
 
+    // Says that the pixels at at[0..count) are drawn soon: a surface whose
+    // picture lies far out of the cache may start fetching them. Draws
+    // nothing; the pixels lie inside the picture.
+    virtual void willDraw(const Point* at, int count)
+    {
+        (void)at;
+        (void)count;
+    }
+
     // Where the picture lies as 32-bit 0x00RRGGBB words, one a pixel, with
     // nothing to note of a pixel drawn: its first word, and the words from
     // one row to the next in stride. Null where a pixel needs more than a
