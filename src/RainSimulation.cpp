@@ -135,8 +135,9 @@ void RainSimulation::drawKept(Surface::Point* at, uint32_t* rgb, int n)
 {
     // A landed drop covers a falling one, which the whole picture draws
     // first: the covered pixel keeps its landed colour.
+    const size_t width = static_cast<size_t>(surface.getWidth());
     for (int i = 0; i < n; ++i) {
-        const size_t bit = static_cast<size_t>(at[i].y) * static_cast<size_t>(surface.getWidth()) + at[i].x;
+        const size_t bit = static_cast<size_t>(at[i].y) * width + at[i].x;
         uint64_t& word = drawnNow[bit >> 6];
         if (word == 0)
             drawnWords.push_back(bit >> 6);
