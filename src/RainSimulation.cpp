@@ -31,6 +31,7 @@ RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, in
       dropSpeed(dropSpeed), tailLength(tailLength), stepCount(0),
       freeCells(surface.getWidth(), surface.getHeight() + 1, 1),
       topTaken(static_cast<size_t>(surface.getWidth()), surface.getHeight() + 1), border(5),
+      width(surface.getWidth()), height(surface.getHeight()),
       showDrops(showDrops)
 {
     drawnNow.assign((static_cast<size_t>(surface.getWidth()) * surface.getHeight() + 63) / 64, 0);
@@ -135,9 +136,8 @@ void RainSimulation::drawKept(Surface::Point* at, uint32_t* rgb, int n)
 {
     // A landed drop covers a falling one, which the whole picture draws
     // first: the covered pixel keeps its landed colour.
-    const size_t width = static_cast<size_t>(surface.getWidth());
     for (int i = 0; i < n; ++i) {
-        const size_t bit = static_cast<size_t>(at[i].y) * width + at[i].x;
+        const size_t bit = static_cast<size_t>(at[i].y) * static_cast<size_t>(width) + at[i].x;
         uint64_t& word = drawnNow[bit >> 6];
         if (word == 0)
             drawnWords.push_back(bit >> 6);
@@ -157,7 +157,6 @@ void RainSimulation::noteLeft(const Surface::Point& p)
 
 void RainSimulation::giveBackLeft()
 {
-    const int width = surface.getWidth(), height = surface.getHeight();
     for (int i = 0; i < leftCount; ++i) {
         const Surface::Point& p = left[i];
         if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
@@ -308,8 +307,8 @@ bool RainSimulation::isOutOfScreen(std::vector<Raindrop>::iterator& it)
 {
     const int px = pixelX(it->position);
     const int py = pixelY(it->position);
-    return py >= surface.getHeight() - border
-        || px >= surface.getWidth() - border
+    return py >= height - border
+        || px >= width - border
         || px <= border;
 }
 

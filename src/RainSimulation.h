@@ -65,6 +65,10 @@ private:
     // which on a large picture lies far out of the cache.
     std::vector<int32_t> topTaken;
     int32_t border;
+    // The surface's size, which never changes: read once, not a call for
+    // every drop in every step.
+    const int width;
+    const int height;
     // Where the picture is kept: whether it shows the last step's falling
     // drops, and how many pixels they took; the pixels drawn in this step,
     // one bit each, row by row; and the pixels the drop at hand has left.
