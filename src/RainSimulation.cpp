@@ -52,11 +52,10 @@ void RainSimulation::runNextStep()
         createDrops();
 
     // A kept picture still shows the last step's falling drops: draw only
-    // what changes. When their pixels come to half the picture's, clearing
-    // it and drawing it whole is cheaper; below that, handing the whole
-    // picture to the display costs the X server more than the drops do.
+    // what changes. When they cover much of the picture, clearing it and
+    // drawing it whole is cheaper.
     const bool kept = surface.keepsPicture();
-    const size_t wholeAbove = static_cast<size_t>(width) * height / 2;
+    const size_t wholeAbove = static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
     const bool whole = !kept || shownPixels > wholeAbove;
     if (kept && whole)
         surface.clear();
