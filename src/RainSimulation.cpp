@@ -272,15 +272,6 @@ void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
     // The drops stream in order, tails inside them, but each landing cell
     // lies anywhere in the grid: ask for the cell of a drop a few places
     // ahead, so that it is on its way in time.
-    // The drops themselves come from memory further ahead still: on a
-    // large picture the stores between them keep the hardware's own
-    // streaming from keeping up.
-    const std::ptrdiff_t far = 12;
-    if (drops.end() - it > far) {
-        const char* drop = reinterpret_cast<const char*>(&*(it + far));
-        for (std::size_t line = 0; line < sizeof(Raindrop); line += 64)
-            __builtin_prefetch(drop + line, 1, 0);
-    }
     const std::ptrdiff_t ahead = 4;
     if (drops.end() - it <= ahead)
         return;
