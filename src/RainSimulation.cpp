@@ -175,12 +175,8 @@ void RainSimulation::giveBackAll(const Raindrop& drop)
 {
     // A drop not drawn in this step leaves every pixel it was drawn on, and
     // maybe its head's new one, which the layer's colour leaves as it was.
-    if (giveBack) {
-        const Raindrop::Tail tail = drop.tail();
-        for (std::size_t i = 0; i < tail.size(); ++i)
-            noteLeft(tail.pixel(i));
-        noteLeft(Surface::Point{pixelX(drop.position), pixelY(drop.position)});
-    }
+    if (giveBack)
+        drop.eachPixel([this](const Surface::Point& p) { noteLeft(p); });
     giveBackLeft();
 }
 
@@ -256,15 +252,15 @@ void RainSimulation::announce(std::vector<Raindrop>::iterator it)
     const std::ptrdiff_t ahead = 8;
     if (drops.end() - it <= ahead)
         return;
-    const Raindrop& drop = *(it + ahead);
-    const Raindrop::Tail tail = drop.tail();
-    constexpr std::size_t ROOM = 32;
+    // A hint: the pixels of a tail longer than the room are not told.
+    constexpr int ROOM = 32;
     Surface::Point at[ROOM];
-    const std::size_t n = std::min(tail.size(), ROOM - 1);
-    for (std::size_t i = 0; i < n; ++i)
-        at[i] = tail.pixel(i);
-    at[n] = Surface::Point{pixelX(drop.position), pixelY(drop.position)};
-    surface.willDraw(at, static_cast<int>(n + 1));
+    int n = 0;
+    (it + ahead)->eachPixel([&](const Surface::Point& p) {
+        if (n < ROOM)
+            at[n++] = p;
+    });
+    surface.willDraw(at, n);
 }
 
 void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)

@@ -107,6 +107,14 @@ public:
         }
         put(pixelX(position), pixelY(position), Surface::packRgb(color));
     }
+    // The pixels draw() paints, in the same order, without their colours.
+    template <class Visit>
+    void eachPixel(Visit&& visit) const
+    {
+        for (const Segment& s : segments)
+            visit(Surface::Point{s.x, s.y});
+        visit(Surface::Point{pixelX(position), pixelY(position)});
+    }
     // The same, handed to sink(at, rgb, count) a part at a time.
     template <class Sink>
     void paintParts(Shades& shades, Sink&& sink) const
@@ -160,11 +168,6 @@ public:
         std::size_t size() const { return drop.segments.size(); }
         bool empty() const { return drop.segments.empty(); }
         RainTail operator[](std::size_t i) const { return drop.segmentAt(i); }
-        // Only the pixel of segment i, without working out its colour.
-        Surface::Point pixel(std::size_t i) const
-        {
-            return Surface::Point{drop.segments[i].x, drop.segments[i].y};
-        }
         RainTail front() const { return drop.segmentAt(0); }
         RainTail back() const { return drop.segmentAt(size() - 1); }
         Iterator begin() const { return Iterator(drop, 0); }

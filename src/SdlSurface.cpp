@@ -156,7 +156,7 @@ void SdlSurface::unlock()
 // Picture pixel (x, y) as a square of scale x scale video pixels.
 void SdlSurface::storeSquare(int x, int y, uint32_t value)
 {
-    unsigned char* row = pixels + static_cast<ptrdiff_t>(y) * scale * pitch + x * scale * bytes;
+    unsigned char* row = square(x, y);
     if (bytes == 4) {
         // The usual depth, a square on every pixel of a large screen: whole
         // words, without the choice of size per pixel.
@@ -240,7 +240,7 @@ void SdlSurface::willDraw(const Point* at, int count)
     // A large picture's rows lie in memory far apart, and a drop's tail
     // crosses a row a pixel: each store would wait for its own row.
     for (int i = 0; i < count; ++i) {
-        const unsigned char* row = pixels + static_cast<ptrdiff_t>(at[i].y) * scale * pitch + at[i].x * scale * bytes;
+        const unsigned char* row = square(at[i].x, at[i].y);
         for (int r = 0; r < scale; ++r, row += pitch)
             __builtin_prefetch(row, 1);
     }
@@ -250,11 +250,9 @@ uint32_t* SdlSurface::rgbWords(int& stride)
 {
     // The usual X11 format at scale 1, while no change is noted pixel by
     // pixel: not kept, or kept but cleared whole for this frame.
-    stride = pitch / 4;
-    if (directRgb && scale == 1 && !marks && pitch % 4 == 0)
-        return reinterpret_cast<uint32_t*>(pixels);
-    stride = 0;
-    return nullptr;
+    const bool straight = directRgb && scale == 1 && !marks && pitch % 4 == 0;
+    stride = straight ? pitch / 4 : 0;
+    return straight ? reinterpret_cast<uint32_t*>(pixels) : nullptr;
 }
 
 void SdlSurface::drawLine(int, int, int, int, Color&)

@@ -6,6 +6,7 @@
 #include "SdlDisplay.h"
 #include "Surface.h"
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,11 @@ private:
     // A picture pixel, its value in the surface's own format.
     void store(int x, int y, uint32_t value);
     void storeSquare(int x, int y, uint32_t value);
+    // The top-left byte of picture pixel (x, y)'s square on the surface.
+    unsigned char* square(int x, int y) const
+    {
+        return pixels + static_cast<ptrdiff_t>(y) * scale * pitch + x * scale * bytes;
+    }
     // The surface's value for a colour given as 0x00RRGGBB.
     uint32_t valueOf(uint32_t rgb) const;
 };
