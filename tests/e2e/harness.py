@@ -468,6 +468,15 @@ def processes_of(binary):
     return found
 
 
+def kill_now(pids):
+    """SIGKILLs each process; one that has ended meanwhile is what was wanted."""
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
 def end_group(proc, grace):
     """Ends a process started with start_new_session and all it started."""
     if proc.poll() is None:

@@ -10,12 +10,11 @@ mate-screensaver runs as an ordinary user with a scratch HOME, in a D-Bus
 session of its own, with its settings in a key file."""
 import os
 import shutil
-import signal
 import subprocess
 import time
 import unittest
 
-from harness import (Picture, Xvfb, end_group, hold_system_paths, install_staged, link_system_path,
+from harness import (Picture, Xvfb, end_group, hold_system_paths, kill_now, install_staged, link_system_path,
                      processes_of, staging_unavailable)
 from test_xscreensaver import ensure_user, scratch_home
 
@@ -97,8 +96,7 @@ class MateTest(unittest.TestCase):
 
     def stop_daemon(self):
         end_group(self.daemon, 10)
-        for pid in self.hack_processes():  # only if a failure left one
-            os.kill(pid, signal.SIGKILL)
+        kill_now(self.hack_processes())  # only if a failure left one
 
     def daemon_log(self):
         self.log.flush()

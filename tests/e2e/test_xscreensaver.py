@@ -7,14 +7,13 @@ import pwd
 import re
 import shlex
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group,
+from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group, kill_now,
                      hold_system_paths, install_staged, link_system_path, make_window, processes_of,
                      staging_unavailable)
 
@@ -414,11 +413,7 @@ class DaemonTest(unittest.TestCase):
 
     def kill_leftovers(self):
         """A stuck process would otherwise outlive the test for good."""
-        for pid in self.our_nimbrels() + self.our_wrappers():
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        kill_now(self.our_nimbrels() + self.our_wrappers())
 
     def sdl_library_of(self, pid):
         """Which SDL 1.2 the process has loaded, by where its file lies."""
@@ -550,8 +545,7 @@ class SettingsProgramTest(unittest.TestCase):
 
     def stop(self, program):
         end_group(program, 10)
-        for pid in self.nimbrels():  # only if a failure left one
-            os.kill(pid, signal.SIGKILL)
+        kill_now(self.nimbrels())  # only if a failure left one
 
     def test_reads_nimbrel_xml_and_previews_the_rain(self):
         log = open(os.path.join(self.home, "settings.log"), "w+")
