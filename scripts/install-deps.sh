@@ -13,7 +13,8 @@ set -euo pipefail
 # librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
 # libwayland-dev, wayland-protocols, libxkbcommon-dev: the SDL 2 build shows
 # its picture on Wayland in a window of its own, and reads its keys.
-pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev librsvg2-bin)
+# libx11-dev: on X11 a window taken away ends the run quietly.
+pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev libx11-dev librsvg2-bin)
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
@@ -35,4 +36,4 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

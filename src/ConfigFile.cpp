@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "ConfigFile.h"
+#include "RegularFile.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
 
 namespace {
+
+// No settings file comes near this; a pipe or a device that never ends stops
+// here instead of filling the memory.
+constexpr size_t MAX_FILE_BYTES = 1 << 20;
 
 // The folder of nimbrel's own under each XDG configuration folder.
 const char* const CONFIG_FOLDER = "/nimbrel/";
@@ -77,16 +83,26 @@ ConfigFile::ConfigFile(const std::string& fileName)
 
 void ConfigFile::readSettings()
 {
-    std::ifstream file(fileName);
-    if (!file)
+    std::string text;
+    bool truncated = false;
+    if (!RegularFile::read(fileName, MAX_FILE_BYTES, &text, &truncated))
         return;
+    // A line that the bound cuts off is not read at all: its first part
+    // could read as another value.
+    if (truncated) {
+        const size_t lastEnd = text.rfind('\n');
+        text.erase(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
 
-    // Loop on the read itself, not on eof(): a read error (a directory opens
-    // fine on Linux and then fails every read) never reaches end-of-file.
-    // At a trailing line feed getline fails instead of producing an empty
-    // last line, which would have been skipped anyway.
-    std::string line;
-    while (std::getline(file, line)) {
+    // A file that ends with a line feed has an empty last line, skipped
+    // like any empty line.
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + begin, end - begin);
+        begin = end + 1;
         if (line.empty() || line[0] == '#' || line[0] == '\r')
             continue;
         const size_t equals = line.find('=');
@@ -105,7 +121,7 @@ void ConfigFile::readSettings()
         while (valueEnd > valueBegin && line[valueEnd - 1] == ' ')
             --valueEnd;
 
-        settings[line.substr(0, keyEnd)] = line.substr(valueBegin, valueEnd - valueBegin);
+        settings[std::string(line.substr(0, keyEnd))] = line.substr(valueBegin, valueEnd - valueBegin);
     }
 }
 

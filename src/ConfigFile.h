@@ -13,7 +13,9 @@
 // alone so the caller's default stands.
 class ConfigFile {
 public:
-    // Reads the file at once; a missing or unreadable file gives an empty store.
+    // Reads the file at once; a missing or unreadable file gives an empty
+    // store, and so does anything but a regular file (a pipe, a device).
+    // Only the first MiB is read, less a line that it cuts off.
     explicit ConfigFile(const std::string& fileName);
 
     // The one settings file to read, so that nimbrel started from a launcher,

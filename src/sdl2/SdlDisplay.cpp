@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The display on SDL 2: a window, its surface shown whole or by rectangles.
 #include "SdlDisplay.h"
+#include "X11Errors.h"
 #include "WaylandWindow.h"
 
 #include <SDL.h>
@@ -130,6 +131,7 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
         std::printf("Can't set video mode: %s\n", SDL_GetError());
         std::exit(1);
     }
+    X11Errors::catchThem(); // over SDL's own, which it has set by now
     this->width = width;
     this->height = height;
 }
@@ -177,6 +179,11 @@ void SdlDisplay::hideCursor()
 
 bool SdlDisplay::poll(Event& event)
 {
+    // A window taken away ends the run as closing it would.
+    if (X11Errors::takeWindowLost()) {
+        event = Event::Quit;
+        return true;
+    }
     if (native->wayland && native->wayland->poll(event))
         return true;
     SDL_Event e;

@@ -2,6 +2,7 @@
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import fcntl
 import os
+import re
 import select
 import shutil
 import signal
@@ -145,7 +146,9 @@ class Program:
     def __init__(self, xvfb, settings=None, env=None, command=None, memory_mib=None):
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="nimbrel-")
-        if settings is not None:
+        if callable(settings):  # makes something other than a plain file there
+            settings(os.path.join(self.dir, "nimbrel.conf"))
+        elif settings is not None:
             with open(os.path.join(self.dir, "nimbrel.conf"), "w") as f:
                 f.write(settings)
         self.out = open(os.path.join(self.dir, "stdout"), "w+")
@@ -202,6 +205,10 @@ class Program:
     def cpu_seconds(self):
         """User plus system time the running program has used so far."""
         return cpu_seconds(self.proc.pid)
+
+    def resident_mib(self):
+        with open("/proc/%d/status" % self.proc.pid) as f:
+            return int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M).group(1)) / 1024
 
     def find_window(self, timeout=30):
         """The top-level window of the program (the one a window manager talks

@@ -48,6 +48,19 @@ class ScreensaverTest(XTestCase):
         program.proc.send_signal(signal.SIGTERM)
         self.assertEqual(program.wait(10), 0)
 
+    def test_a_window_taken_away_ends_the_rain_quietly(self):
+        # As xscreensaver does, the window goes first; nimbrel sees it gone
+        # at its next frame, before any SIGTERM.
+        connection, window = make_window(self.xvfb.display, 300, 200)
+        self.addCleanup(connection.close)
+        program = self.start(settings="showDrops=1\nframeRate=0\n", env={"SDL_WINDOWID": hex(window.id)})
+        self.xvfb.wait_for_picture(window.id, drawn_over)
+        window.destroy()
+        connection.sync()
+        self.assertEqual(program.wait(10), 0)
+        # sdl2-compat's complaint about XDG_RUNTIME_DIR is not nimbrel's.
+        self.assertEqual([line for line in program.stderr().splitlines() if "XDG_RUNTIME_DIR" not in line], [])
+
 
 if __name__ == "__main__":
     unittest.main()

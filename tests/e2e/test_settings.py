@@ -93,6 +93,23 @@ class SettingsTest(GrantingXTestCase):
         self.assertTrue(lit_after(self.xvfb, program, 2.0))
         self.assertTrue(program.running())
 
+    def test_a_settings_file_that_blocks_or_never_ends_gives_the_defaults(self):
+        cases = [("no file", lambda path: None),
+                 ("a FIFO nobody writes to", os.mkfifo),
+                 ("a link to /dev/zero", lambda path: os.symlink("/dev/zero", path))]
+        resident = {}
+        for what, make in cases:
+            with self.subTest(what):
+                program = self.start(settings=make)
+                program.find_window(timeout=10)
+                self.assertEqual(program.geometry(), (640, 480))
+                resident[what] = program.resident_mib()
+                program.click()
+                self.assertEqual(program.wait(10), 0)
+        # Nothing of the endless file is kept.
+        for what, mib in resident.items():
+            self.assertLess(mib, resident["no file"] + 8, what)
+
     def test_too_small_a_picture_is_refused(self):
         for settings in ("xRes=8\n", "yRes=5\n", "xRes=10\nyRes=3\n"):
             with self.subTest(settings=settings):
