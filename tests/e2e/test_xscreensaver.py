@@ -280,6 +280,17 @@ class WrapperOptionsTest(unittest.TestCase):
                 seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"], env))
                 self.assertEqual(seen, dict({"dropRate": "5"}, **({"from": expected} if expected else {})))
 
+    def test_a_user_file_that_blocks_or_never_ends_is_read_as_nimbrel_reads_it(self):
+        conf = os.path.join(self.home, ".config", "nimbrel", "nimbrel.conf")
+        cases = [("FIFO", os.mkfifo, {}), ("/dev/zero", lambda path: os.symlink("/dev/zero", path), {}),
+                 ("over a MiB", lambda path: self.user_file("a=1\nb=" + "7" * (1 << 20) + "\nc=3\n"), {"a": "1"})]
+        for what, make, expected in cases:
+            with self.subTest(what):
+                os.remove(conf)
+                make(conf)
+                seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"]))
+                self.assertEqual(seen, dict(expected, dropRate="5"))
+
 
 def skip_reason(program, *tools):
     """Why a test that runs program as an ordinary user cannot run here, or None."""
