@@ -49,8 +49,7 @@ class ScreensaverTest(XTestCase):
         self.assertEqual(program.wait(10), 0)
 
     def test_a_window_taken_away_ends_the_rain_quietly(self):
-        # As xscreensaver does, the window goes first; nimbrel sees it gone
-        # at its next frame, before any SIGTERM.
+        # The window goes first, as in xscreensaver; nimbrel ends before any SIGTERM.
         connection, window = make_window(self.xvfb.display, 300, 200)
         self.addCleanup(connection.close)
         program = self.start(settings="showDrops=1\nframeRate=0\n", env={"SDL_WINDOWID": hex(window.id)})
