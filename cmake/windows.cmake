@@ -20,3 +20,20 @@ if(NIMBREL_TESTS)
   enable_testing()
   add_subdirectory(tests)
 endif()
+
+# The installer, and a .zip of the two programs for installing by hand.
+find_program(MAKENSIS makensis REQUIRED)
+find_program(ZIP zip REQUIRED)
+set(NIMBREL_SETUP ${CMAKE_CURRENT_BINARY_DIR}/nimbrel-${PROJECT_VERSION}-setup.exe)
+add_custom_command(OUTPUT ${NIMBREL_SETUP}
+  COMMAND ${MAKENSIS} -V2 -DBUILD=${CMAKE_CURRENT_BINARY_DIR} -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR}
+          -DVERSION=${PROJECT_VERSION} -DOUTFILE=${NIMBREL_SETUP} ${CMAKE_CURRENT_SOURCE_DIR}/data/windows/nimbrel.nsi
+  DEPENDS nimbrel nimbrel_scr data/windows/nimbrel.nsi data/nimbrel.conf.example LICENSE README.md
+  VERBATIM)
+set(NIMBREL_ZIP ${CMAKE_CURRENT_BINARY_DIR}/nimbrel-${PROJECT_VERSION}-windows.zip)
+add_custom_command(OUTPUT ${NIMBREL_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${NIMBREL_ZIP}
+  COMMAND ${ZIP} -q -j ${NIMBREL_ZIP} $<TARGET_FILE:nimbrel> $<TARGET_FILE:nimbrel_scr>
+  DEPENDS nimbrel nimbrel_scr
+  VERBATIM)
+add_custom_target(packages ALL DEPENDS ${NIMBREL_SETUP} ${NIMBREL_ZIP})
