@@ -19,8 +19,8 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 tests=OFF
 [ "${1:-}" = "--tests" ] && tests=ON
 
-pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip googletest)
-[ "$tests" = ON ] && pkgs+=(wine64 xvfb xdotool x11-utils imagemagick python3 python3-xlib)
+pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip)
+[ "$tests" = ON ] && pkgs+=(googletest wine64 xvfb xdotool x11-utils imagemagick python3 python3-xlib)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -49,7 +49,8 @@ done
 for f in /etc/apt/sources.list.d/*.list; do
   [ -f "$f" ] && sed -n 's/^deb \(.*debian.*\)/deb-src \1/p' "$f" >>"$apt/sources.list"
 done
-apt-get "${aptopts[@]}" -qq update
+# Offline, the SDL built before stands.
+apt-get "${aptopts[@]}" -qq update || [ -f "$deps/sdl2.version" ]
 
 # cross_build NAME SOURCE-DIR CMAKE-OPTIONS...: builds and installs a library
 # into $deps/NAME for Windows.
@@ -65,7 +66,8 @@ cross_build() {
 }
 
 # SDL 2 from Debian's source package, static, its version kept beside it.
-sdl_version=$(apt-cache "${aptopts[@]}" showsrc libsdl2 | sed -n 's/^Version: //p' | sort -V | tail -n 1)
+sdl_version=$(apt-cache "${aptopts[@]}" showsrc libsdl2 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -n 1)
+[ -n "$sdl_version" ] || sdl_version=$(cat "$deps/sdl2.version" 2>/dev/null || true)
 if [ -z "$sdl_version" ]; then
   echo "build-windows.sh: no libsdl2 source package on the mirror" >&2
   exit 1
