@@ -7,7 +7,7 @@
 
 namespace {
 
-// The spin boxes' ranges: what the settings page lists as sensible.
+// The spin boxes' ranges; dropSpeed divides, so it starts at 1.
 struct Field {
     int edit;
     int spin;
