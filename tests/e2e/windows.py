@@ -16,6 +16,7 @@ WINE = "/usr/lib/wine/wine64"
 PREFIX = os.environ["WINEPREFIX"]
 DRIVE_C = os.path.join(PREFIX, "drive_c")
 APPDATA = os.path.join(DRIVE_C, "users", getpass.getuser(), "AppData", "Roaming", "nimbrel")
+LOCALAPPDATA = os.path.join(DRIVE_C, "users", getpass.getuser(), "AppData", "Local", "nimbrel")
 REFUSAL = "The rain cannot run on a 5x480 picture"
 
 
@@ -65,6 +66,22 @@ class ProgramTest(WineTestCase):
         with open(os.path.join(program.dir, "stdout.txt")) as f:
             self.assertIn(REFUSAL, f.read())
         self.assertFalse(os.path.exists(os.path.join(program.dir, "stderr.txt")))
+
+    def test_where_the_working_directory_cannot_be_written_messages_go_to_localappdata(self):
+        folder = tempfile.mkdtemp(prefix="nimbrel-")
+        with open(os.path.join(folder, "nimbrel.conf"), "w") as f:
+            f.write("xRes=5\n")
+        # Immutable: not even root writes there.
+        if subprocess.run(["chattr", "+i", folder], capture_output=True).returncode != 0:
+            self.skipTest("chattr +i is not allowed here")
+        self.addCleanup(subprocess.run, ["chattr", "-i", folder])
+        shutil.rmtree(LOCALAPPDATA, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, LOCALAPPDATA, True)
+        run = self.xvfb.run([WINE, os.path.join(BUILD, "nimbrel.exe")], cwd=folder, timeout=30)
+        self.assertEqual(run.returncode, 1)
+        with open(os.path.join(LOCALAPPDATA, "stdout.txt")) as f:
+            self.assertIn(REFUSAL, f.read())
+        self.assertFalse(os.path.exists(os.path.join(LOCALAPPDATA, "stderr.txt")))
 
     def test_settings_come_from_appdata_and_logging_off_ends_it(self):
         program = self.start("nimbrel.exe", appdata="fullscreen=1\n")
