@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ConfigFile.h"
+#include "ConfigFolders.h"
 #include "RegularFile.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string_view>
-#include <vector>
 
 #include <sys/stat.h>
 
@@ -16,25 +15,10 @@ namespace {
 // here instead of filling the memory.
 constexpr size_t MAX_FILE_BYTES = 1 << 20;
 
-// The folder of nimbrel's own under each XDG configuration folder.
-const char* const CONFIG_FOLDER = "/nimbrel/";
-
 bool holdsAFile(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-std::string environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string() : std::string(value);
-}
-
-// XDG takes an empty or relative folder for one that is not set.
-bool usableFolder(const std::string& folder)
-{
-    return !folder.empty() && folder[0] == '/';
 }
 
 } // namespace
@@ -44,31 +28,8 @@ std::string ConfigFile::locate(const std::string& fileName)
     if (holdsAFile(fileName))
         return fileName;
 
-    std::vector<std::string> folders;
-    std::string userFolder = environment("XDG_CONFIG_HOME");
-    if (!usableFolder(userFolder)) {
-        const std::string home = environment("HOME");
-        userFolder = home.empty() ? std::string() : home + "/.config";
-    }
-    if (!userFolder.empty())
-        folders.push_back(userFolder);
-
-    std::string systemFolders = environment("XDG_CONFIG_DIRS");
-    if (systemFolders.empty())
-        systemFolders = "/etc/xdg";
-    size_t begin = 0;
-    for (;;) {
-        const size_t end = systemFolders.find(':', begin);
-        const std::string folder = systemFolders.substr(begin, end == std::string::npos ? end : end - begin);
-        if (usableFolder(folder))
-            folders.push_back(folder);
-        if (end == std::string::npos)
-            break;
-        begin = end + 1;
-    }
-
-    for (const std::string& folder : folders) {
-        const std::string path = folder + CONFIG_FOLDER + fileName;
+    for (const std::string& folder : ConfigFolders::searched()) {
+        const std::string path = folder + fileName;
         if (holdsAFile(path))
             return path;
     }
@@ -83,6 +44,8 @@ ConfigFile::ConfigFile(const std::string& fileName)
 
 void ConfigFile::readSettings()
 {
+    // Bytes as they are, on every system (no text mode), and only from a
+    // regular file.
     std::string text;
     bool truncated = false;
     if (!RegularFile::read(fileName, MAX_FILE_BYTES, &text, &truncated))
@@ -132,7 +95,7 @@ void ConfigFile::set(const std::string& key, const std::string& value)
 
 void ConfigFile::save(const std::string& fileName)
 {
-    std::ofstream file(fileName.empty() ? this->fileName : fileName);
+    std::ofstream file(fileName.empty() ? this->fileName : fileName, std::ios::binary);
     if (!file)
         return;
     for (const auto& pair : settings)

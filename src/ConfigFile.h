@@ -22,6 +22,7 @@ public:
     // a shell or a screensaver finds the same settings: `fileName` in the
     // working directory; else ${XDG_CONFIG_HOME:-$HOME/.config}/nimbrel/
     // fileName; else the first nimbrel/fileName in ${XDG_CONFIG_DIRS:-/etc/xdg}.
+    // On Windows: else %APPDATA%\nimbrel\fileName.
     // A location counts when anything but a directory is there, readable or
     // not. With none of them, `fileName` itself, which then reads as missing.
     static std::string locate(const std::string& fileName);

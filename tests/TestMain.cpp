@@ -21,7 +21,7 @@ int main(int argc, char** argv)
 {
     // Tests that open a display do it headless whatever the caller's
     // environment says.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
     testing::InitGoogleTest(&argc, argv);
     startColourCycle();
     return RUN_ALL_TESTS();

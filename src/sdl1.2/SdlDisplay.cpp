@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The display on SDL 1.2: one video mode, shown by a flip or by rectangles.
 #include "SdlDisplay.h"
-#include "X11Errors.h"
+#include "DisplayLoss.h"
 
 #include <SDL.h>
 
@@ -40,7 +40,7 @@ SdlDisplay::SdlDisplay(int width, int height, int bpp, bool fullscreen)
         std::printf("Can't set video mode: %s\n", SDL_GetError());
         std::exit(1);
     }
-    X11Errors::catchThem(); // over SDL's own, which it has set by now
+    DisplayLoss::catchIt(); // over SDL's own, which it has set by now
     // A window that SDL was given to draw in (SDL_WINDOWID) keeps its name.
     if (std::getenv("SDL_WINDOWID") == nullptr)
         SDL_WM_SetCaption("nimbrel", "nimbrel");
@@ -81,7 +81,7 @@ void SdlDisplay::hideCursor()
 bool SdlDisplay::poll(Event& event)
 {
     // A window taken away ends the run as closing it would.
-    if (X11Errors::takeWindowLost()) {
+    if (DisplayLoss::takeWindowLost()) {
         event = Event::Quit;
         return true;
     }

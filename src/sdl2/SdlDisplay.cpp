@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The display on SDL 2: a window, its surface shown whole or by rectangles.
 #include "SdlDisplay.h"
-#include "X11Errors.h"
-#include "WaylandWindow.h"
+#include "DisplayLoss.h"
+#include "PictureWindow.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,28 +14,16 @@
 struct SdlDisplay::Native {
     SDL_Window* window = nullptr;
     // On Wayland, the window that shows the picture in place of SDL's.
-    std::unique_ptr<WaylandWindow> wayland;
+    std::unique_ptr<PictureWindow> wayland;
 };
 
 namespace {
-
-// On Wayland SDL 2 would damage its window whole every frame: the picture
-// goes to a window of the program's own, on SDL's connection, in shared
-// memory, by the rectangles that changed. SDL's window stays hidden.
-std::unique_ptr<WaylandWindow> openWaylandWindow(SDL_Window* window, int width, int height, bool fullscreen)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
-        return nullptr;
-    return WaylandWindow::open(info.info.wl.display, width, height, fullscreen);
-}
 
 // SDL 2 has windows rather than a video mode: the program's own, or the one
 // SDL_WINDOWID names (a screensaver's). On return width and height are the
 // picture's size, 0 where the window's own is the picture's; on Wayland,
 // wayland may hold the window that shows it.
-SDL_Window* openWindow(int& width, int& height, bool fullscreen, std::unique_ptr<WaylandWindow>& wayland)
+SDL_Window* openWindow(int& width, int& height, bool fullscreen, std::unique_ptr<PictureWindow>& wayland)
 {
     // On a Wayland desktop that offers Xwayland too, the program's own
     // Wayland window costs the desktop less than Xwayland does: ask for
@@ -72,7 +59,7 @@ SDL_Window* openWindow(int& width, int& height, bool fullscreen, std::unique_ptr
         // Full screen shows the picture in the middle of the screen's size.
         const int w = fullscreen ? desktop.w : width, h = fullscreen ? desktop.h : height;
         SDL_Window* hidden = SDL_CreateWindow("nimbrel", 0, 0, w, h, SDL_WINDOW_HIDDEN);
-        if (hidden != nullptr && (wayland = openWaylandWindow(hidden, w, h, fullscreen)))
+        if (hidden != nullptr && (wayland = PictureWindow::open(hidden, w, h, fullscreen)))
             return hidden;
         SDL_DestroyWindow(hidden);
     }
@@ -120,7 +107,7 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
 {
     native->window = openWindow(width, height, fullscreen, native->wayland);
     if (native->wayland) {
-        screen = native->wayland->presenter().picture();
+        screen = native->wayland->picture();
         // SDL reports keys typed into that window too, which the window
         // reports itself.
         SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
@@ -131,7 +118,7 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
         std::printf("Can't set video mode: %s\n", SDL_GetError());
         std::exit(1);
     }
-    X11Errors::catchThem(); // over SDL's own, which it has set by now
+    DisplayLoss::catchIt(); // over SDL's own, which it has set by now
     this->width = width;
     this->height = height;
 }
@@ -157,8 +144,7 @@ bool SdlDisplay::rectanglesReachEverywhere() const
 void SdlDisplay::present()
 {
     if (native->wayland) {
-        native->wayland->dispatch(); // buffers the desktop gave back
-        native->wayland->presenter().present();
+        native->wayland->present();
     } else
         SDL_UpdateWindowSurface(native->window);
 }
@@ -166,8 +152,7 @@ void SdlDisplay::present()
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
     if (native->wayland) {
-        native->wayland->dispatch();
-        native->wayland->presenter().present(rects, count);
+        native->wayland->present(rects, count);
     } else
         SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
@@ -180,7 +165,7 @@ void SdlDisplay::hideCursor()
 bool SdlDisplay::poll(Event& event)
 {
     // A window taken away ends the run as closing it would.
-    if (X11Errors::takeWindowLost()) {
+    if (DisplayLoss::takeWindowLost()) {
         event = Event::Quit;
         return true;
     }

@@ -2,7 +2,7 @@
 #ifndef NIMBREL_WAYLANDWINDOW_H
 #define NIMBREL_WAYLANDWINDOW_H
 
-#include "EventSource.h"
+#include "PictureWindow.h"
 #include "WaylandPresenter.h"
 
 #include <deque>
@@ -33,18 +33,21 @@ struct xkb_state;
 // of our own only the changed rectangles are repainted. The window takes its
 // own input: a button or the wheel, and closing it, quit; the key that types
 // d toggles the drops; the pointer is hidden over it.
-class WaylandWindow {
+class WaylandWindow : public PictureWindow {
 public:
     // Null where the desktop lacks what it needs, or does not show it.
     static std::unique_ptr<WaylandWindow> open(wl_display* display, int width, int height, bool fullscreen);
-    ~WaylandWindow();
+    ~WaylandWindow() override;
 
     WaylandWindow(const WaylandWindow&) = delete;
     WaylandWindow& operator=(const WaylandWindow&) = delete;
 
-    WaylandPresenter& presenter() { return *shown; }
+    SDL_Surface* picture() override { return shown->picture(); }
+    // Takes in the buffers the desktop gave back first.
+    void present() override;
+    void present(SDL_Rect* rects, int count) override;
     // The next event that dispatch() took in, if any.
-    bool poll(EventSource::Event& event);
+    bool poll(EventSource::Event& event) override;
     // Takes in what the desktop sent, without waiting, and runs its
     // listeners: buffer releases and input. Once a frame, before it is shown.
     void dispatch();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "X11Errors.h"
+// On X11: Xlib's error handlers, which are the process's.
+#include "DisplayLoss.h"
 
 #include <X11/Xlib.h>
 
@@ -31,7 +32,7 @@ int onConnectionLost(Display* display)
 
 } // namespace
 
-void X11Errors::catchThem()
+void DisplayLoss::catchIt()
 {
     const XErrorHandler previous = XSetErrorHandler(onError);
     if (previous != onError)
@@ -39,7 +40,7 @@ void X11Errors::catchThem()
     XSetIOErrorHandler(onConnectionLost);
 }
 
-bool X11Errors::takeWindowLost()
+bool DisplayLoss::takeWindowLost()
 {
     const bool lost = windowLost;
     windowLost = false;

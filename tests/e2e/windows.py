@@ -1,0 +1,168 @@
+# SPDX-License-Identifier: MIT
+"""The Windows programs under Wine in Xvfb, run by scripts/test-windows.sh
+(not by CTest): nimbrel.exe, the screensaver nimbrel.scr and the installer."""
+import getpass
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+from harness import XTestCase, end
+
+BUILD = os.environ.get("NIMBREL_WINDOWS_BUILD") or os.path.join(os.path.dirname(__file__), "..", "..", "build-windows")
+WINE = "/usr/lib/wine/wine64"
+PREFIX = os.environ["WINEPREFIX"]
+DRIVE_C = os.path.join(PREFIX, "drive_c")
+APPDATA = os.path.join(DRIVE_C, "users", getpass.getuser(), "AppData", "Roaming", "nimbrel")
+LOCALAPPDATA = os.path.join(DRIVE_C, "users", getpass.getuser(), "AppData", "Local", "nimbrel")
+REFUSAL = "The rain cannot run on a 5x480 picture"
+
+
+def wine_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def colours(picture):
+    """Pixels neither black nor grey: rain."""
+    return [p for p in picture.lit() if len(set(picture.pixel(*p))) > 1]
+
+
+class WineTestCase(XTestCase):
+
+    def start(self, program, *args, settings=None, appdata=None):
+        """Starts a program of the build, its messages' files in a folder of its
+        own; appdata: the text of %APPDATA%\\nimbrel\\nimbrel.conf, or none."""
+        shutil.rmtree(APPDATA, ignore_errors=True)
+        if appdata is not None:
+            os.makedirs(APPDATA)
+            with open(os.path.join(APPDATA, "nimbrel.conf"), "w") as f:
+                f.write(appdata)
+        self.addCleanup(shutil.rmtree, APPDATA, True)
+        return super().start(settings=settings, env={"LD_PRELOAD": ""},
+                             command=[WINE, os.path.join(BUILD, program), *args])
+
+    def assertEndsCleanly(self, program):
+        self.assertEqual(program.wait(15), 0)
+        self.assertEqual(sorted(f for f in os.listdir(program.dir) if f.endswith(".txt")), [])
+
+
+class ProgramTest(WineTestCase):
+
+    def test_rain_shows_escape_leaves_it_running_a_click_ends_it(self):
+        program = self.start("nimbrel.exe", settings="showDrops=1\n")
+        window = program.find_window()
+        picture = self.xvfb.wait_for_picture(window, lambda p: len(colours(p)) > 20, timeout=30)
+        self.assertGreater(len(colours(picture)), 20)
+        program.key("Escape")
+        self.assertStillRunning(program)
+        program.click(1, 100, 100)
+        self.assertEndsCleanly(program)
+
+    def test_a_refused_picture_leaves_its_line_in_stdout_txt(self):
+        program = self.start("nimbrel.exe", settings="xRes=5\n")
+        self.assertEqual(program.wait(15), 1)
+        with open(os.path.join(program.dir, "stdout.txt")) as f:
+            self.assertIn(REFUSAL, f.read())
+        self.assertFalse(os.path.exists(os.path.join(program.dir, "stderr.txt")))
+
+    def test_where_the_working_directory_cannot_be_written_messages_go_to_localappdata(self):
+        folder = tempfile.mkdtemp(prefix="nimbrel-")
+        with open(os.path.join(folder, "nimbrel.conf"), "w") as f:
+            f.write("xRes=5\n")
+        # Immutable: not even root writes there.
+        if subprocess.run(["chattr", "+i", folder], capture_output=True).returncode != 0:
+            self.skipTest("chattr +i is not allowed here")
+        self.addCleanup(subprocess.run, ["chattr", "-i", folder])
+        shutil.rmtree(LOCALAPPDATA, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, LOCALAPPDATA, True)
+        run = self.xvfb.run([WINE, os.path.join(BUILD, "nimbrel.exe")], cwd=folder, timeout=30)
+        self.assertEqual(run.returncode, 1)
+        with open(os.path.join(LOCALAPPDATA, "stdout.txt")) as f:
+            self.assertIn(REFUSAL, f.read())
+        self.assertFalse(os.path.exists(os.path.join(LOCALAPPDATA, "stderr.txt")))
+
+    def test_settings_come_from_appdata_and_logging_off_ends_it(self):
+        program = self.start("nimbrel.exe", appdata="fullscreen=1\n")
+        program.find_window()
+        self.assertEqual(program.geometry(), (1024, 768))
+        subprocess.run([WINE, "wineboot", "--end-session"], env=self.xvfb.env(), timeout=30)
+        self.assertEndsCleanly(program)
+
+
+class ScreenSaverTest(WineTestCase):
+
+    def test_s_covers_the_screen_and_input_ends_it(self):
+        ends = {"a key": lambda p: p.key("x"), "a button": lambda p: p.click(1, 500, 400),
+                "the mouse moving": lambda p: p.move_mouse(700, 600)}
+        for what, end in ends.items():
+            with self.subTest(what):
+                self.xvfb.run(["xdotool", "mousemove", "500", "400"])
+                program = self.start("nimbrel.scr", "/S", appdata="showDrops=1\n")
+                window = program.find_window()
+                self.assertEqual(program.geometry(), (1024, 768))
+                self.xvfb.wait_for_picture(window, lambda p: len(colours(p)) > 20, timeout=30)
+                self.assertStillRunning(program, 0.5)
+                end(program)
+                self.assertEndsCleanly(program)
+
+    def test_p_draws_inside_its_window_and_ends_when_that_window_goes(self):
+        handle_file = os.path.join(tempfile.mkdtemp(prefix="nimbrel-host-"), "handle")
+        host = subprocess.Popen([WINE, os.path.join(BUILD, "tests", "preview_host.exe"), wine_path(handle_file), "10"],
+                                env=self.xvfb.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(end, host, 1)
+        deadline = time.monotonic() + 20
+        while not os.path.exists(handle_file) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        with open(handle_file) as f:
+            handle = f.read().strip()
+        preview = self.start("nimbrel.scr", "/p", handle, appdata="showDrops=1\n")
+        host_window = int(self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(host.pid)]).stdout.split()[0])
+        # The host's grey gives way to the black picture with rain on it.
+        shot = self.xvfb.wait_for_picture(host_window, lambda p: len(colours(p)) > 5, timeout=30)
+        self.xvfb.save_png(os.path.join(BUILD, "preview.png"), host_window)
+        black = sum(1 for y in range(30, shot.height - 10) for x in range(10, shot.width - 10)
+                    if shot.pixel(x, y) == (0, 0, 0))
+        self.assertGreater(black, (shot.width - 20) * (shot.height - 40) * 0.8)
+        self.assertGreater(len(colours(shot)), 5)
+        self.assertEqual(preview.wait(20), 0)
+        self.assertIsNone(host.poll(), "the preview must end with the window, before its process")
+
+    def test_c_shows_the_dialog_and_ok_writes_the_file_keeping_other_keys(self):
+        program = self.start("nimbrel.scr", "/c", appdata="dropRate=33\nkeep=me\n")
+        program.find_window()
+        time.sleep(1)
+        program.key("7", "7", "Tab", "1", "Return")  # dropRate 77, dropSpeed 1
+        self.assertEndsCleanly(program)
+        with open(os.path.join(APPDATA, "nimbrel.conf")) as f:
+            self.assertEqual(f.read(), "dropRate=77\ndropSpeed=1\nkeep=me\nshowDrops=0\ntailLength=10\n")
+
+
+class InstallerTest(unittest.TestCase):
+
+    def test_installs_silently_and_the_uninstaller_removes_it(self):
+        installed = [os.path.join(DRIVE_C, "Program Files", "nimbrel", name)
+                     for name in ("nimbrel.exe", "nimbrel.scr", "nimbrel.conf.example", "LICENSE.txt", "uninstall.exe")]
+        installed += [os.path.join(DRIVE_C, "windows", "system32", "nimbrel.scr"),
+                      os.path.join(DRIVE_C, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "nimbrel.lnk")]
+        env = dict(os.environ, DISPLAY="")
+        setup = os.path.join(BUILD, "nimbrel-1.0-setup.exe")
+        self.assertEqual(subprocess.run([WINE, setup, "/S"], env=env, timeout=60).returncode, 0)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=60)
+        self.assertEqual([p for p in installed if not os.path.exists(p)], [])
+        with open(os.path.join(PREFIX, "system.reg")) as f:
+            self.assertIn("CurrentVersion\\\\Uninstall\\\\nimbrel]", f.read())
+        # Wine splits "_?=C:\Program Files\nimbrel" at its space: the
+        # uninstaller runs as a copy of itself, waited for with Wine itself.
+        uninstaller = "C:\\Program Files\\nimbrel\\uninstall.exe"
+        self.assertEqual(subprocess.run([WINE, uninstaller, "/S"], env=env, timeout=60).returncode, 0)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=60)
+        self.assertEqual([p for p in installed if os.path.exists(p)], [])
+        self.assertFalse(os.path.exists(os.path.dirname(installed[0])))
+        with open(os.path.join(PREFIX, "system.reg")) as f:
+            self.assertNotIn("Uninstall\\\\nimbrel]", f.read())
+
+
+if __name__ == "__main__":
+    unittest.main()
