@@ -13,8 +13,10 @@
 
 struct SdlDisplay::Native {
     SDL_Window* window = nullptr;
-    // On Wayland, the window that shows the picture in place of SDL's.
+    // On Wayland, the window that shows the picture in place of SDL's, and
+    // its picture as a surface.
     std::unique_ptr<WaylandWindow> wayland;
+    SDL_Surface* picture = nullptr;
 };
 
 namespace {
@@ -119,7 +121,11 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
 {
     native->window = openWindow(width, height, fullscreen, native->wayland);
     if (native->wayland) {
-        screen = native->wayland->presenter().picture();
+        const WaylandPresenter& shown = native->wayland->presenter();
+        native->picture = SDL_CreateRGBSurfaceWithFormatFrom(shown.picture(), shown.pictureWidth(),
+                                                             shown.pictureHeight(), 32, shown.pictureWidth() * 4,
+                                                             SDL_PIXELFORMAT_RGB888);
+        screen = native->picture;
         // SDL reports keys typed into that window too, which the window
         // reports itself.
         SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
@@ -138,6 +144,7 @@ SdlDisplay::SdlDisplay(int width, int height, int, bool fullscreen) : native(std
 // as does the Wayland window's picture.
 SdlDisplay::~SdlDisplay()
 {
+    SDL_FreeSurface(native->picture);
     native->wayland.reset(); // on SDL's connection, which goes with SDL's window
     SDL_DestroyWindow(native->window);
 }

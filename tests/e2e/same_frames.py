@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: MIT
-"""The SDL 2 build and the SDL 1.2 build hand the display the same frames.
+"""The SDL 2 build, the SDL 1.2 build and the SDL 3 build hand the display
+the same frames.
 
-Both binaries run headless (SDL's dummy driver) with the same settings and
+The binaries run headless (SDL's dummy driver) with the same settings and
 the same seed for rand(); a preloaded library records, frame by frame, the
 rectangles each hands to the display and the pixels inside them. The SDL 1.2
-build runs on classic SDL 1.2 and, where it is installed, on sdl12-compat.
+build runs on classic SDL 1.2 and, where it is installed, on sdl12-compat;
+the SDL 2 build also on sdl2-compat, where given.
 """
 import os
 import subprocess
@@ -15,6 +17,8 @@ SDL2_BIN = os.environ.get("NIMBREL_BIN")
 SDL12_BIN = os.environ.get("NIMBREL_SDL12_BIN")
 DUMP = os.environ.get("NIMBREL_FRAMEDUMP")
 COMPAT_DIR = os.environ.get("NIMBREL_SDL12_COMPAT_DIR", "")
+SDL2_COMPAT_DIR = os.environ.get("NIMBREL_SDL2_COMPAT_DIR")
+SDL3_BIN = os.environ.get("NIMBREL_SDL3_BIN")
 
 SCENARIOS = [
     # name, settings, frames
@@ -49,6 +53,11 @@ class SameFramesTest(unittest.TestCase):
         runs = [("SDL 1.2 build", SDL12_BIN, None)]
         if os.path.isdir(COMPAT_DIR):
             runs.append(("SDL 1.2 build on sdl12-compat", SDL12_BIN, COMPAT_DIR))
+        if SDL2_COMPAT_DIR:
+            self.assertTrue(os.path.exists(os.path.join(SDL2_COMPAT_DIR, "libSDL2-2.0.so.0")), SDL2_COMPAT_DIR)
+            runs.append(("SDL 2 build on sdl2-compat", SDL2_BIN, SDL2_COMPAT_DIR))
+        if SDL3_BIN:
+            runs.append(("SDL 3 build", SDL3_BIN, None))
         for name, settings, count in SCENARIOS:
             with self.subTest(scenario=name):
                 want = frames_of(SDL2_BIN, settings, count)

@@ -27,12 +27,13 @@ struct xkb_keymap;
 struct xkb_state;
 
 // The program's own top-level window on a Wayland desktop, on SDL's
-// connection but with a queue of its own. SDL 2 damages its windows' surfaces
-// whole at every frame the compositor reports, so that the compositor would
-// repaint the whole window each frame however little changed; on a surface
-// of our own only the changed rectangles are repainted. The window takes its
-// own input: a button or the wheel, and closing it, quit; the key that types
-// d toggles the drops; the pointer is hidden over it.
+// connection but with a queue of its own. SDL 2 and SDL 3 damage their
+// windows' surfaces whole at every frame the compositor reports, so that
+// the compositor would repaint the whole window each frame however little
+// changed; on a surface of our own only the changed rectangles are
+// repainted. The window takes its own input: a button or the wheel, and
+// closing it, quit; the key that types d toggles the drops; the pointer is
+// hidden over it.
 class WaylandWindow {
 public:
     // Null where the desktop lacks what it needs, or does not show it.
