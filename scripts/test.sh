@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds nimbrel with its tests and runs every test:
 # the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
-# sdl12-compat), the SDL 2 build (compared frame by frame with the SDL 1.2
-# build), and the SDL 2 build again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# sdl12-compat), the SDL 2 build (on Debian's SDL 2 and on sdl2-compat,
+# compared frame by frame with the other builds), the SDL 3 build (on the
+# SDL 3 that install-deps.sh builds from Debian 13's sources), and the SDL 2
+# build again built with AddressSanitizer and UndefinedBehaviorSanitizer, on
+# Debian's SDL 2.
 #
 # The builds and their tests run side by side; each line of output starts
 # with its build. The tests that time frames or CPU (label "timed") run one
@@ -18,7 +20,7 @@ jobs=$(nproc)
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 asan=(-DCMAKE_BUILD_TYPE=Debug -DNIMBREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$sanitize"
-      -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize")
+      -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" -DNIMBREL_E2E_ON=sdl2)
 # The X and SDL libraries keep memory until exit; only our own leaks count.
 # Builds without the sanitizers ignore these.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
@@ -80,13 +82,16 @@ built() {
 pids=()
 prepare build-sdl12 0 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF &
 pids+=($!)
-prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" &
+prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" \
+  -DNIMBREL_SDL3_BIN="$root/build-sdl3/nimbrel" &
+pids+=($!)
+prepare build-sdl3 10 3 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF -DCMAKE_PREFIX_PATH="$root/build/sdl3/prefix" &
 pids+=($!)
 prepare build-asan 10 2 "${asan[@]}" &
 pids+=($!)
 
 failed=0
-builds=(build-sdl12 build build-asan)
+builds=(build-sdl12 build build-sdl3 build-asan)
 for dir in "${builds[@]}"; do
   if built "$dir"; then
     marked "$dir" check 0 -L timed || failed=1

@@ -34,8 +34,10 @@ def frames_of(binary, settings, count, library_path=None):
         with open(os.path.join(work, "nimbrel.conf"), "w") as f:
             f.write(settings + "frameRate=0\n")
         dump = os.path.join(work, "frames")
+        # No session bus to start: SDL 3 would leave one running.
         env = dict(os.environ, SDL_VIDEODRIVER="dummy", LD_PRELOAD=DUMP, NIMBREL_DUMP=dump,
-                   NIMBREL_DUMP_FRAMES=str(count), NIMBREL_FIXED_TIME="1234567")
+                   NIMBREL_DUMP_FRAMES=str(count), NIMBREL_FIXED_TIME="1234567",
+                   DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/nimbrel-test-bus")
         env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         if library_path:
             env["LD_LIBRARY_PATH"] = library_path
