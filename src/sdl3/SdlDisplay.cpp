@@ -205,19 +205,17 @@ bool SdlDisplay::rectanglesReachEverywhere() const
 
 void SdlDisplay::present()
 {
-    if (native->wayland) {
-        native->wayland->dispatch(); // buffers the desktop gave back
-        native->wayland->presenter().present();
-    } else
+    if (native->wayland)
+        native->wayland->present();
+    else
         SDL_UpdateWindowSurface(native->window);
 }
 
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
-    if (native->wayland) {
-        native->wayland->dispatch();
-        native->wayland->presenter().present(rects, count);
-    } else
+    if (native->wayland)
+        native->wayland->present(rects, count);
+    else
         SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
 

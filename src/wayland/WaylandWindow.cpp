@@ -304,6 +304,18 @@ void WaylandWindow::dispatch()
     wl_display_dispatch_queue_pending(display, queue);
 }
 
+void WaylandWindow::present()
+{
+    dispatch();
+    shown->present();
+}
+
+void WaylandWindow::present(const SDL_Rect* rects, int count)
+{
+    dispatch();
+    shown->present(rects, count);
+}
+
 bool WaylandWindow::poll(EventSource::Event& event)
 {
     if (events.empty())

@@ -43,14 +43,19 @@ public:
     WaylandWindow(const WaylandWindow&) = delete;
     WaylandWindow& operator=(const WaylandWindow&) = delete;
 
-    WaylandPresenter& presenter() { return *shown; }
-    // The next event that dispatch() took in, if any.
+    const WaylandPresenter& presenter() const { return *shown; }
+    // The next event that a frame took in, if any.
     bool poll(EventSource::Event& event);
-    // Takes in what the desktop sent, without waiting, and runs its
-    // listeners: buffer releases and input. Once a frame, before it is shown.
-    void dispatch();
+    // Shows a frame: the whole picture, or only these rectangles of it,
+    // after taking in what the desktop sent (the buffers it gave back).
+    void present();
+    void present(const SDL_Rect* rects, int count);
 
 private:
+    // Takes in what the desktop sent, without waiting, and runs its
+    // listeners: buffer releases and input.
+    void dispatch();
+
     WaylandWindow(wl_display* display, int width, int height, bool fullscreen);
 
     struct Listeners;
