@@ -7,7 +7,9 @@
 #                            session and gsettings, debhelper for the package and
 #                            Debian's tools that check it, sdl12-compat to run the
 #                            tests on it too, weston and Xwayland for the Wayland
-#                            test, ...)
+#                            test, ...), and builds SDL 3 and sdl2-compat from
+#                            Debian 13's sources into build/sdl3 (build-sdl3.sh),
+#                            unless --no-sdl3 follows (test.sh builds them itself)
 set -euo pipefail
 
 # librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
@@ -42,7 +44,7 @@ if [ ${#missing[@]} -ne 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
-if [ "${1:-}" = "--tests" ]; then
+if [ "${1:-}" = "--tests" ] && [ "${2:-}" != "--no-sdl3" ]; then
   root=$(cd "$(dirname "$0")/.." && pwd)
   "$root/scripts/build-sdl3.sh" "$root/build/sdl3"
 fi
