@@ -12,8 +12,10 @@ for the rain to settle in, then reads the CPU time of both processes from
 
 With --repeat N it runs N times and prints the median of each column.
 With --library sdl12-compat the SDL 1.2 build runs on sdl12-compat, the SDL
-1.2 of current distributions, instead of classic SDL 1.2. With --library, each
-run checks the version of the library it really ran on.
+1.2 of current distributions, instead of classic SDL 1.2; with --library
+sdl2-compat the SDL 2 build runs on sdl2-compat, from build/sdl3 (as
+install-deps.sh --tests builds it). With --library, each run checks the
+version of the library it really ran on.
 
 With --weston wayland the program runs on a Wayland desktop instead: weston
 on its X11 back end with pixman, in an Xvfb a little larger than the window
@@ -24,7 +26,7 @@ Xwayland's time for xwayland); the X server column is the Xvfb's.
 
     cpu_share.py [--bin PATH] [--size WxH] [--set key=value ...]
                  [--seconds S] [--settle S] [--repeat N] [--header]
-                 [--library sdl1.2|sdl12-compat|sdl2] [--weston wayland|xwayland]
+                 [--library sdl1.2|sdl12-compat|sdl2|sdl2-compat|sdl3] [--weston wayland|xwayland]
 
 The binary is --bin, else $NIMBREL_BIN, else build/nimbrel. The frame counter
 is $NIMBREL_FLIPCOUNT, else tests/libflipcount.so in the binary's build tree.
@@ -60,6 +62,8 @@ SDL12_COMPAT_DIRS = ["/usr/lib/x86_64-linux-gnu/sdl12-compat", "/usr/lib/aarch64
 
 def library_env(library):
     """What the program's environment needs to run on the library."""
+    if library == "sdl2-compat":
+        return {"LD_LIBRARY_PATH": os.path.join(harness.ROOT, "build", "sdl3", "prefix", "lib")}
     if library != "sdl12-compat":
         return {}
     for folder in SDL12_COMPAT_DIRS:
@@ -139,9 +143,10 @@ def main():
                         help="seconds to wait after the window appears")
     parser.add_argument("--repeat", type=int, default=1, help="runs; prints the medians")
     parser.add_argument("--header", action="store_true", help="print the table header first")
-    parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat", "sdl2"],
+    parser.add_argument("--library", choices=["sdl1.2", "sdl12-compat", "sdl2", "sdl2-compat", "sdl3"],
                         help="the SDL to run on, checked: for the SDL 1.2 build classic SDL 1.2 or "
-                             "sdl12-compat; sdl2 for the SDL 2 build (default: as the binary loads it)")
+                             "sdl12-compat; sdl2 or sdl2-compat for the SDL 2 build; sdl3 for the SDL 3 "
+                             "build (default: as the binary loads it)")
     parser.add_argument("--weston", choices=["wayland", "xwayland"],
                         help="on a Wayland desktop (weston): nimbrel on Wayland itself, or on Xwayland")
     args = parser.parse_args()

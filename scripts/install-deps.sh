@@ -7,7 +7,9 @@
 #                            session and gsettings, debhelper for the package and
 #                            Debian's tools that check it, sdl12-compat to run the
 #                            tests on it too, weston and Xwayland for the Wayland
-#                            test, ...)
+#                            test, ...), and builds SDL 3 and sdl2-compat from
+#                            Debian 13's sources into build/sdl3 (build-sdl3.sh),
+#                            unless --no-sdl3 follows (test.sh builds them itself)
 set -euo pipefail
 
 # librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
@@ -24,16 +26,26 @@ if [ "${1:-}" = "--tests" ]; then
   # hardening-check (devscripts), appstreamcli (appstream),
   # desktop-file-validate (desktop-file-utils) and mandoc.
   pkgs+=(dpkg-dev debhelper git lintian devscripts appstream desktop-file-utils mandoc)
+  # SDL 3's Build-Depends, as Debian 12 has them (older libdecor and
+  # liburing: SDL 3 then only goes without io_uring).
+  pkgs+=(fcitx-libs-dev glslang-tools libasound2-dev libdbus-1-dev libdecor-0-dev libdrm-dev libegl-dev
+         libgbm-dev libgl-dev libgles-dev libibus-1.0-dev libpipewire-0.3-dev libpulse-dev libsndio-dev
+         libudev-dev liburing-dev libvulkan-dev libx11-dev libxcursor-dev libxext-dev libxfixes-dev libxi-dev
+         libxinerama-dev libxrandr-dev libxss-dev libxt-dev libxv-dev libxxf86vm-dev xxd)
 fi
 
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ "${1:-}" = "--tests" ] && [ "${2:-}" != "--no-sdl3" ]; then
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  "$root/scripts/build-sdl3.sh" "$root/build/sdl3"
+fi

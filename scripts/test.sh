@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds nimbrel with its tests and runs every test:
 # the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
-# sdl12-compat), the SDL 2 build (compared frame by frame with the SDL 1.2
-# build), and the SDL 2 build again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# sdl12-compat), the SDL 2 build (on Debian's SDL 2 and on sdl2-compat,
+# compared frame by frame with the other builds), the SDL 3 build (on SDL 3,
+# built here once from Debian 13's sources), and the SDL 2
+# build again built with AddressSanitizer and UndefinedBehaviorSanitizer, on
+# Debian's SDL 2.
 #
 # The builds and their tests run side by side; each line of output starts
 # with its build. The tests that time frames or CPU (label "timed") run one
@@ -13,12 +15,12 @@
 # tests follow, several at a time, as most of them wait on the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --tests
+"$root/scripts/install-deps.sh" --tests --no-sdl3
 jobs=$(nproc)
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 asan=(-DCMAKE_BUILD_TYPE=Debug -DNIMBREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$sanitize"
-      -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize")
+      -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" -DNIMBREL_E2E_ON=sdl2)
 # The X and SDL libraries keep memory until exit; only our own leaks count.
 # Builds without the sanitizers ignore these.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
@@ -75,20 +77,48 @@ built() {
   [ "$(cat "$state/$1")" -eq 0 ]
 }
 
-# The SDL 1.2 build first, so that its timed tests can start; the benchmark
-# is built once, in the SDL 2 build.
+# sdl3 DIR: SDL 3 and sdl2-compat from Debian 13's sources into DIR, once
+# (then kept), said in $state as a build is.
+sdl3() {
+  local status=0
+  nice -n 10 "$root/scripts/build-sdl3.sh" "$root/$1" || status=$?
+  echo "$status" >"$state/sdl3.tmp" && mv "$state/sdl3.tmp" "$state/sdl3"
+  return "$status"
+}
+
+# after_sdl3 DIR NICENESS SDL [cmake options...]: prepares DIR once SDL 3 is
+# there; without it DIR's build fails.
+after_sdl3() {
+  if built sdl3; then
+    prepare "$@"
+  else
+    echo 1 >"$state/$1"
+    return 1
+  fi
+}
+
+# The SDL 1.2 build first, so that its timed tests can start, and SDL 3
+# beside it at a lower priority; the benchmark is built once, in the SDL 2
+# build.
 pids=()
 prepare build-sdl12 0 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF &
 pids+=($!)
-prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" &
+marked build/sdl3 sdl3 &
+pids+=($!)
+prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" \
+  -DNIMBREL_SDL3_BIN="$root/build-sdl3/nimbrel" &
+pids+=($!)
+after_sdl3 build-sdl3 10 3 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF \
+  -DCMAKE_PREFIX_PATH="$root/build/sdl3/prefix" &
 pids+=($!)
 prepare build-asan 10 2 "${asan[@]}" &
 pids+=($!)
 
 failed=0
-builds=(build-sdl12 build build-asan)
+builds=(build-sdl12 build build-sdl3 build-asan)
 for dir in "${builds[@]}"; do
-  if built "$dir"; then
+  # The SDL 2 build's tests run on sdl2-compat too.
+  if built "$dir" && { [ "$dir" != build ] || built sdl3; }; then
     marked "$dir" check 0 -L timed || failed=1
   else
     failed=1

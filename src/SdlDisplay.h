@@ -4,15 +4,16 @@
 
 #include "EventSource.h"
 
+#include <cstdint>
 #include <memory>
 
 struct SDL_Rect;
 struct SDL_Surface;
 
-// All that SDL 1.2 and SDL 2 do differently: the process start-up, opening
-// the window or the video mode, handing frames to the display, and the
-// events. One implementation for each, in sdl1.2/ and sdl2/; the build
-// compiles the one it is made on.
+// All that SDL 1.2, SDL 2 and SDL 3 do differently: the process start-up,
+// opening the window or the video mode, its pixel format, handing frames to
+// the display, and the events. One implementation for each, in sdl1.2/,
+// sdl2/ and sdl3/; the build compiles the one it is made on.
 class SdlDisplay : public EventSource {
 public:
     // Initialises SDL as the program needs it, runs the entry function, and
@@ -36,6 +37,14 @@ public:
     int pictureWidth() const { return width; }
     int pictureHeight() const { return height; }
 
+    // The video surface's pixel format: the bytes a pixel takes, whether
+    // its values are 0x00RRGGBB as they are, and the value of a colour.
+    int bytesPerPixel() const;
+    bool directRgb() const;
+    uint32_t mapRgb(uint8_t red, uint8_t green, uint8_t blue) const;
+    // Fills a rectangle of the video surface, all of it for nullptr.
+    void fill(SDL_Rect* rect, uint32_t value);
+
     // Whether showing a frame waits for the display, as a hardware
     // double-buffered mode's flip does; then the display paces the frames.
     bool flipWaitsForDisplay() const;
@@ -50,7 +59,7 @@ public:
 
     bool poll(Event& event) override;
 
-    // The flags asked of SDL 1.2 for a video mode (SDL 2 asks none: 0).
+    // The flags asked of SDL 1.2 for a video mode (SDL 2 and 3 ask none: 0).
     static unsigned int modeFlags(bool fullscreen);
 
 private:

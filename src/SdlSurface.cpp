@@ -13,11 +13,9 @@
 namespace {
 
 // Only the low 8 bits of a channel count: 256 draws as 0, -1 as 255.
-Uint32 mapColor(const SDL_PixelFormat* format, const Surface::Color& c)
+Uint32 mapColor(const SdlDisplay& display, const Surface::Color& c)
 {
-    return SDL_MapRGB(const_cast<SDL_PixelFormat*>(format),
-                      static_cast<Uint8>(c.red), static_cast<Uint8>(c.green),
-                      static_cast<Uint8>(c.blue));
+    return display.mapRgb(static_cast<Uint8>(c.red), static_cast<Uint8>(c.green), static_cast<Uint8>(c.blue));
 }
 
 // Stores a mapped pixel value in a pixel of n bytes.
@@ -44,17 +42,11 @@ inline void storePixel(Uint8* p, int n, Uint32 pixel)
     }
 }
 
-bool isRgb32(const SDL_PixelFormat* f)
-{
-    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF
-        && f->Amask == 0;
-}
-
 } // namespace
 
 SdlSurface::SdlSurface(int width, int height, int bpp, bool fullscreen)
     : screenDisplay(width, height, bpp, fullscreen), screen(screenDisplay.videoSurface()),
-      directRgb(isRgb32(screen->format))
+      directRgb(screenDisplay.directRgb())
 {
     // The picture: the size asked for in the middle of a larger screen, or
     // the whole video surface.
@@ -117,7 +109,7 @@ void SdlSurface::exposed()
 
 void SdlSurface::clear()
 {
-    SDL_FillRect(screen, nullptr, 0);
+    screenDisplay.fill(nullptr, 0);
     if (damage)
         damage->markAll();
     marks = nullptr;
@@ -142,7 +134,7 @@ void SdlSurface::lock()
 
 void SdlSurface::findPixels()
 {
-    bytes = screen->format->BytesPerPixel;
+    bytes = screenDisplay.bytesPerPixel();
     pitch = screen->pitch;
     pixels = static_cast<unsigned char*>(screen->pixels) + static_cast<ptrdiff_t>(area.y) * pitch + area.x * bytes;
 }
@@ -171,7 +163,7 @@ void SdlSurface::storeSquare(int x, int y, uint32_t value)
 
 uint32_t SdlSurface::valueOf(uint32_t rgb) const
 {
-    return directRgb ? rgb : mapColor(screen->format, unpackRgb(rgb));
+    return directRgb ? rgb : mapColor(screenDisplay, unpackRgb(rgb));
 }
 
 void SdlSurface::store(int x, int y, uint32_t value)
@@ -194,7 +186,7 @@ void SdlSurface::putPixel(int x, int y, Color color)
     // follows the depth the surface really has.
     if (marks)
         marks->mark(x, y);
-    store(x, y, directRgb ? packRgb(color) : mapColor(screen->format, color));
+    store(x, y, directRgb ? packRgb(color) : mapColor(screenDisplay, color));
 }
 
 void SdlSurface::putPixelRow(int x, int y, const uint32_t* rgb, int count)
@@ -284,5 +276,5 @@ void SdlSurface::fillRect(int x1, int y1, int x2, int y2, Color& color)
     rect.y = static_cast<decltype(rect.y)>(area.y + top * scale);
     rect.w = static_cast<decltype(rect.w)>((right - left) * scale);
     rect.h = static_cast<decltype(rect.h)>((bottom - top) * scale);
-    SDL_FillRect(screen, &rect, mapColor(screen->format, color));
+    screenDisplay.fill(&rect, mapColor(screenDisplay, color));
 }

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -61,6 +62,28 @@ bool SdlDisplay::rectanglesReachEverywhere() const
 {
     // SDL 1.2's SDL_Rect has signed 16-bit x and y.
     return screen->w <= 32767 && screen->h <= 32767;
+}
+
+int SdlDisplay::bytesPerPixel() const
+{
+    return screen->format->BytesPerPixel;
+}
+
+bool SdlDisplay::directRgb() const
+{
+    const SDL_PixelFormat* f = screen->format;
+    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF
+        && f->Amask == 0;
+}
+
+uint32_t SdlDisplay::mapRgb(uint8_t red, uint8_t green, uint8_t blue) const
+{
+    return SDL_MapRGB(screen->format, red, green, blue);
+}
+
+void SdlDisplay::fill(SDL_Rect* rect, uint32_t value)
+{
+    SDL_FillRect(screen, rect, value);
 }
 
 void SdlDisplay::present()

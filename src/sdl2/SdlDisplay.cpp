@@ -141,19 +141,41 @@ bool SdlDisplay::rectanglesReachEverywhere() const
     return true; // SDL 2's rectangles count in ints
 }
 
+int SdlDisplay::bytesPerPixel() const
+{
+    return screen->format->BytesPerPixel;
+}
+
+bool SdlDisplay::directRgb() const
+{
+    const SDL_PixelFormat* f = screen->format;
+    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF
+        && f->Amask == 0;
+}
+
+uint32_t SdlDisplay::mapRgb(uint8_t red, uint8_t green, uint8_t blue) const
+{
+    return SDL_MapRGB(screen->format, red, green, blue);
+}
+
+void SdlDisplay::fill(SDL_Rect* rect, uint32_t value)
+{
+    SDL_FillRect(screen, rect, value);
+}
+
 void SdlDisplay::present()
 {
-    if (native->wayland) {
+    if (native->wayland)
         native->wayland->present();
-    } else
+    else
         SDL_UpdateWindowSurface(native->window);
 }
 
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
-    if (native->wayland) {
+    if (native->wayland)
         native->wayland->present(rects, count);
-    } else
+    else
         SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
 

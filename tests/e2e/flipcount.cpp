@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Preloaded into the real program by the whole-program tests: counts the
 // frames it shows by wrapping SDL 1.2's SDL_Flip and SDL_UpdateRects (a kept
-// picture) and SDL 2's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
-// or on Wayland wl_display_dispatch_queue_pending, which the SDL 2 build's
+// picture) and SDL 2's and 3's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
+// or on Wayland wl_display_dispatch_queue_pending, which the SDL 2 and 3 builds'
 // own Wayland window calls once a frame (only its calls, from the program
 // itself, count: SDL and libwayland call it too), and writes the count with
 // the times of the first and last frame to
@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -48,17 +49,31 @@ double seconds()
     return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
+// Whether the code at the address lies in SDL 3's library.
+bool inSdl3(void* address)
+{
+    Dl_info info;
+    return dladdr(address, &info) != 0 && info.dli_fname != nullptr && std::strstr(info.dli_fname, "libSDL3") != nullptr;
+}
+
 // SDL 1.2, classic or sdl12-compat, answers SDL_Linked_Version; SDL 2 only
-// SDL_GetVersion.
+// SDL_GetVersion, into a struct; SDL 3's returns one number.
 SdlVersion linkedVersion()
 {
     SdlVersion version{0, 0, 0};
     using Linked = const SdlVersion* (*)();
     using Get = void (*)(SdlVersion*);
-    if (auto linked = reinterpret_cast<Linked>(dlsym(RTLD_DEFAULT, "SDL_Linked_Version")))
+    if (auto linked = reinterpret_cast<Linked>(dlsym(RTLD_DEFAULT, "SDL_Linked_Version"))) {
         version = *linked();
-    else if (auto get = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "SDL_GetVersion")))
-        get(&version);
+    } else if (void* get = dlsym(RTLD_DEFAULT, "SDL_GetVersion")) {
+        if (inSdl3(get)) {
+            const int v = reinterpret_cast<int (*)()>(get)();
+            version = {static_cast<unsigned char>(v / 1000000), static_cast<unsigned char>(v / 1000 % 1000),
+                       static_cast<unsigned char>(v % 1000)};
+        } else {
+            reinterpret_cast<Get>(get)(&version);
+        }
+    }
     return version;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Preloaded into the real program to record what each frame hands to the
-// display, so that two builds (SDL 1.2 and SDL 2) can be compared frame by
+// display, so that two builds (SDL 1.2, 2 and 3) can be compared frame by
 // frame. For every frame it writes one line to $NIMBREL_DUMP: the frame's
 // number, how many rectangles it handed over (0 for a whole frame), a digest
 // of their places and of the pixels inside them, and a digest of the whole
@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
 
-// The leading fields of the two libraries' SDL_Surface and their SDL_Rect.
+// The leading fields of the three libraries' SDL_Surface and their SDL_Rect
+// (SDL 3's is SDL 2's).
 struct Surface12 {
     uint32_t flags;
     void* format;
@@ -33,6 +35,13 @@ struct Rect12 {
 struct Surface2 {
     uint32_t flags;
     void* format;
+    int w, h;
+    int pitch;
+    void* pixels;
+};
+struct Surface3 {
+    uint32_t flags;
+    int format;
     int w, h;
     int pitch;
     void* pixels;
@@ -143,11 +152,21 @@ struct SDL_Window;
 
 namespace {
 
+template <typename S>
+Picture pictureOf(const S* s)
+{
+    return {s->w, s->h, s->pitch, static_cast<const unsigned char*>(s->pixels)};
+}
+
 Picture windowPicture(SDL_Window* window)
 {
-    static auto surfaceOf = real<Surface2* (*)(SDL_Window*)>("SDL_GetWindowSurface");
-    const Surface2* s = surfaceOf(window);
-    return {s->w, s->h, s->pitch, static_cast<const unsigned char*>(s->pixels)};
+    static void* surfaceOf = dlsym(RTLD_NEXT, "SDL_GetWindowSurface");
+    static const bool sdl3 = [] {
+        Dl_info info;
+        return dladdr(surfaceOf, &info) != 0 && std::strstr(info.dli_fname, "libSDL3") != nullptr;
+    }();
+    void* s = reinterpret_cast<void* (*)(SDL_Window*)>(surfaceOf)(window);
+    return sdl3 ? pictureOf(static_cast<Surface3*>(s)) : pictureOf(static_cast<Surface2*>(s));
 }
 
 } // namespace

@@ -18,20 +18,28 @@ BIN = os.environ.get("NIMBREL_BIN") or os.path.join(ROOT, "build", "nimbrel")
 FLIPCOUNT = os.environ.get("NIMBREL_FLIPCOUNT") or os.path.join(ROOT, "build", "tests", "libflipcount.so")
 WRAPPER = os.path.join(ROOT, "scripts", "nimbrel-xscreensaver")
 # The SDL library the program runs on in this pass: "sdl1.2" (classic SDL
-# 1.2), "sdl12-compat" (SDL 1.2 on SDL 2) or "sdl2" (a build on SDL 2).
+# 1.2), "sdl12-compat" (SDL 1.2 on SDL 2), "sdl2" (a build on SDL 2),
+# "sdl2-compat" (that build on SDL 3) or "sdl3" (a build on SDL 3).
 LIBRARY = os.environ.get("NIMBREL_SDL_LIBRARY", "sdl1.2")
 
 
 def is_library(version, library=LIBRARY):
     """Whether an SDL version (major, minor, patch) is the named library's:
-    sdl12-compat calls itself 1.2.50 or later, classic SDL 1.2 ends at 1.2.15."""
-    if library == "sdl1.2":
-        return version[:2] == (1, 2) and version[2] < 50
-    if library == "sdl12-compat":
-        return version[:2] == (1, 2) and version[2] >= 50
-    if library == "sdl2":
-        return version[0] == 2
-    raise ValueError("unknown SDL library %r" % library)
+    sdl12-compat calls itself 1.2.50 or later, classic SDL 1.2 ends at 1.2.15;
+    sdl2-compat's patch level is 50 or more, classic SDL 2's less."""
+    compat = version[2] >= 50
+    wanted = {"sdl1.2": ((1, 2), False), "sdl12-compat": ((1, 2), True),
+              "sdl2": ((2,), False), "sdl2-compat": ((2,), True), "sdl3": ((3,), compat)}
+    if library not in wanted:
+        raise ValueError("unknown SDL library %r" % library)
+    prefix, is_compat = wanted[library]
+    return version[:len(prefix)] == prefix and compat == is_compat
+
+
+# Whether this pass runs the SDL 1.2 build (else one on SDL 2 or SDL 3), and
+# whether SDL 3 does the work (sdl2-compat, or the SDL 3 build).
+ON_SDL12 = LIBRARY in ("sdl1.2", "sdl12-compat")
+ON_SDL3 = LIBRARY in ("sdl2-compat", "sdl3")
 
 
 class Xvfb:
@@ -50,9 +58,12 @@ class Xvfb:
             self.proc.kill()
             raise RuntimeError("Xvfb did not start")
         self.display = ":" + number
+        # A session's runtime folder, as a desktop has one: without it SDL 3
+        # (and sdl2-compat on it) reports its missing Wayland socket on stderr.
+        self.runtime = tempfile.mkdtemp(prefix="nimbrel-run-")
 
     def env(self, **extra):
-        env = dict(os.environ, DISPLAY=self.display)
+        env = dict(os.environ, DISPLAY=self.display, XDG_RUNTIME_DIR=self.runtime)
         env.pop("SDL_VIDEODRIVER", None)
         # No session bus: SDL 2 would otherwise have D-Bus start one for this
         # display, and leave it running after the test.
@@ -86,6 +97,7 @@ class Xvfb:
 
     def close(self):
         end(self.proc, 5)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 def end(proc, grace):

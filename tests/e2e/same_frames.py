@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: MIT
-"""The SDL 2 build and the SDL 1.2 build hand the display the same frames.
+"""The SDL 2 build, the SDL 1.2 build and the SDL 3 build hand the display
+the same frames.
 
-Both binaries run headless (SDL's dummy driver) with the same settings and
+The binaries run headless (SDL's dummy driver) with the same settings and
 the same seed for rand(); a preloaded library records, frame by frame, the
 rectangles each hands to the display and the pixels inside them. The SDL 1.2
-build runs on classic SDL 1.2 and, where it is installed, on sdl12-compat.
+build runs on classic SDL 1.2 and, where it is installed, on sdl12-compat;
+the SDL 2 build also on sdl2-compat, where given.
 """
 import os
 import subprocess
@@ -15,6 +17,8 @@ SDL2_BIN = os.environ.get("NIMBREL_BIN")
 SDL12_BIN = os.environ.get("NIMBREL_SDL12_BIN")
 DUMP = os.environ.get("NIMBREL_FRAMEDUMP")
 COMPAT_DIR = os.environ.get("NIMBREL_SDL12_COMPAT_DIR", "")
+SDL2_COMPAT_DIR = os.environ.get("NIMBREL_SDL2_COMPAT_DIR")
+SDL3_BIN = os.environ.get("NIMBREL_SDL3_BIN")
 
 SCENARIOS = [
     # name, settings, frames
@@ -30,8 +34,10 @@ def frames_of(binary, settings, count, library_path=None):
         with open(os.path.join(work, "nimbrel.conf"), "w") as f:
             f.write(settings + "frameRate=0\n")
         dump = os.path.join(work, "frames")
+        # No session bus to start: SDL 3 would leave one running.
         env = dict(os.environ, SDL_VIDEODRIVER="dummy", LD_PRELOAD=DUMP, NIMBREL_DUMP=dump,
-                   NIMBREL_DUMP_FRAMES=str(count), NIMBREL_FIXED_TIME="1234567")
+                   NIMBREL_DUMP_FRAMES=str(count), NIMBREL_FIXED_TIME="1234567",
+                   DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/nimbrel-test-bus")
         env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         if library_path:
             env["LD_LIBRARY_PATH"] = library_path
@@ -49,6 +55,11 @@ class SameFramesTest(unittest.TestCase):
         runs = [("SDL 1.2 build", SDL12_BIN, None)]
         if os.path.isdir(COMPAT_DIR):
             runs.append(("SDL 1.2 build on sdl12-compat", SDL12_BIN, COMPAT_DIR))
+        if SDL2_COMPAT_DIR:
+            self.assertTrue(os.path.exists(os.path.join(SDL2_COMPAT_DIR, "libSDL2-2.0.so.0")), SDL2_COMPAT_DIR)
+            runs.append(("SDL 2 build on sdl2-compat", SDL2_BIN, SDL2_COMPAT_DIR))
+        if SDL3_BIN:
+            runs.append(("SDL 3 build", SDL3_BIN, None))
         for name, settings, count in SCENARIOS:
             with self.subTest(scenario=name):
                 want = frames_of(SDL2_BIN, settings, count)

@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from harness import LIBRARY, Program, Weston
+from harness import ON_SDL12, Program, Weston
 
 SETTINGS = "xRes=640\nyRes=480\nshowDrops=1\n"
 
@@ -79,7 +79,7 @@ class OnWeston:
         self.assertEqual(self.program.wait(2), 0, self.program.stderr())
 
 
-NOT_HERE = LIBRARY != "sdl2" and "the Wayland path belongs to the SDL 2 build" or \
+NOT_HERE = ON_SDL12 and "the Wayland path belongs to the SDL 2 and SDL 3 builds" or \
     not shutil.which("weston") and "weston is not installed (Debian: weston, xwayland)"
 
 

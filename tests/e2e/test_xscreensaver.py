@@ -13,8 +13,8 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import (BIN, LIBRARY, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group, kill_now,
-                     hold_system_paths, install_staged, link_system_path, make_window, processes_of,
+from harness import (BIN, LIBRARY, ON_SDL12, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group,
+                     kill_now, hold_system_paths, install_staged, link_system_path, make_window, processes_of,
                      staging_unavailable)
 
 USER = "nimbrel-xss"
@@ -488,7 +488,7 @@ class DaemonTest(unittest.TestCase):
                                    "no rain: " + self.daemon_log())
                 nimbrels = self.our_nimbrels()
                 self.assertEqual(len(nimbrels), 1, nimbrels)
-                self.assertEqual(self.sdl_library_of(nimbrels[0]), LIBRARY if LIBRARY != "sdl2" else None)
+                self.assertEqual(self.sdl_library_of(nimbrels[0]), LIBRARY if ON_SDL12 else None)
                 self.assertTrue(self.our_wrappers(), "no wrapper runs")
                 time.sleep(3.0)
                 self.assertEqual(self.command("-deactivate").returncode, 0)

@@ -310,7 +310,7 @@ void WaylandWindow::present()
     shown->present();
 }
 
-void WaylandWindow::present(SDL_Rect* rects, int count)
+void WaylandWindow::present(const SDL_Rect* rects, int count)
 {
     dispatch();
     shown->present(rects, count);

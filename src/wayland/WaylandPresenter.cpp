@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -23,7 +24,7 @@ std::unique_ptr<WaylandPresenter> WaylandPresenter::open(wl_display* display, wl
                                                          int width, int height)
 {
     std::unique_ptr<WaylandPresenter> presenter(new WaylandPresenter(display, shm, surface, width, height));
-    if (presenter->shadow == nullptr)
+    if (!presenter->shadow)
         return nullptr;
     return presenter;
 }
@@ -31,7 +32,7 @@ std::unique_ptr<WaylandPresenter> WaylandPresenter::open(wl_display* display, wl
 WaylandPresenter::WaylandPresenter(wl_display* display, wl_shm* shm, wl_surface* surface, int width, int height)
     : display(display), shm(shm), surface(surface), width(width), height(height)
 {
-    shadow = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
+    shadow.reset(new (std::nothrow) uint32_t[static_cast<size_t>(width) * height]());
     unsentAll = true;
 }
 
@@ -42,7 +43,6 @@ WaylandPresenter::~WaylandPresenter()
         munmap(b->pixels, static_cast<size_t>(width) * height * 4);
     }
     wl_display_flush(display);
-    SDL_FreeSurface(shadow);
 }
 
 void WaylandPresenter::released(void* data, wl_buffer*)
@@ -83,11 +83,10 @@ WaylandPresenter::Buffer* WaylandPresenter::freeBuffer()
 
 void WaylandPresenter::copy(Buffer& to, const SDL_Rect& r)
 {
-    const auto* from = static_cast<const unsigned char*>(shadow->pixels);
-    for (int y = r.y; y < r.y + r.h; ++y)
-        std::memcpy(to.pixels + static_cast<size_t>(y) * width + r.x,
-                    from + static_cast<size_t>(y) * shadow->pitch + static_cast<size_t>(r.x) * 4,
-                    static_cast<size_t>(r.w) * 4);
+    for (int y = r.y; y < r.y + r.h; ++y) {
+        const size_t at = static_cast<size_t>(y) * width + r.x;
+        std::memcpy(to.pixels + at, shadow.get() + at, static_cast<size_t>(r.w) * 4);
+    }
 }
 
 void WaylandPresenter::markStale(const SDL_Rect& r)

@@ -15,8 +15,8 @@ struct wl_surface;
 
 // Shows a picture kept in memory on a Wayland surface by shared-memory
 // buffers, damaging only the rectangles that changed, as the X11 window
-// surface does. SDL 2 has no such surface on Wayland: it would upload and
-// show the whole window every frame. A buffer the compositor still holds
+// surface does. SDL 2 and SDL 3 have no such surface on Wayland: they
+// would upload and show the whole window every frame. A buffer the compositor still holds
 // is left alone; the next free one gets, besides the new rectangles, those
 // it missed while others were shown. Its buffers' releases come on the
 // queue of the shared memory it is given, which its owner dispatches.
@@ -30,8 +30,11 @@ public:
     WaylandPresenter(const WaylandPresenter&) = delete;
     WaylandPresenter& operator=(const WaylandPresenter&) = delete;
 
-    // The picture, 0x00RRGGBB pixels, as the X11 window surface usually is.
-    SDL_Surface* picture() const { return shadow; }
+    // The picture, 0x00RRGGBB pixels, as the X11 window surface usually is;
+    // a row is width pixels. The display's SDL draws in it as a surface.
+    uint32_t* picture() const { return shadow.get(); }
+    int pictureWidth() const { return width; }
+    int pictureHeight() const { return height; }
 
     // Hands the whole picture, or only these rectangles of it, to the compositor.
     void present();
@@ -57,7 +60,7 @@ private:
     wl_shm* shm;
     wl_surface* surface;
     int width, height;
-    SDL_Surface* shadow = nullptr;
+    std::unique_ptr<uint32_t[]> shadow;
     std::vector<std::unique_ptr<Buffer>> buffers;
     std::vector<SDL_Rect> unsent; // changed since the last commit
     bool unsentAll = false;

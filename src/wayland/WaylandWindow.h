@@ -2,7 +2,7 @@
 #ifndef NIMBREL_WAYLANDWINDOW_H
 #define NIMBREL_WAYLANDWINDOW_H
 
-#include "PictureWindow.h"
+#include "EventSource.h"
 #include "WaylandPresenter.h"
 
 #include <deque>
@@ -27,32 +27,35 @@ struct xkb_keymap;
 struct xkb_state;
 
 // The program's own top-level window on a Wayland desktop, on SDL's
-// connection but with a queue of its own. SDL 2 damages its windows' surfaces
-// whole at every frame the compositor reports, so that the compositor would
-// repaint the whole window each frame however little changed; on a surface
-// of our own only the changed rectangles are repainted. The window takes its
-// own input: a button or the wheel, and closing it, quit; the key that types
-// d toggles the drops; the pointer is hidden over it.
-class WaylandWindow : public PictureWindow {
+// connection but with a queue of its own. SDL 2 and SDL 3 damage their
+// windows' surfaces whole at every frame the compositor reports, so that
+// the compositor would repaint the whole window each frame however little
+// changed; on a surface of our own only the changed rectangles are
+// repainted. The window takes its own input: a button or the wheel, and
+// closing it, quit; the key that types d toggles the drops; the pointer is
+// hidden over it.
+class WaylandWindow {
 public:
     // Null where the desktop lacks what it needs, or does not show it.
     static std::unique_ptr<WaylandWindow> open(wl_display* display, int width, int height, bool fullscreen);
-    ~WaylandWindow() override;
+    ~WaylandWindow();
 
     WaylandWindow(const WaylandWindow&) = delete;
     WaylandWindow& operator=(const WaylandWindow&) = delete;
 
-    SDL_Surface* picture() override { return shown->picture(); }
-    // Takes in the buffers the desktop gave back first.
-    void present() override;
-    void present(SDL_Rect* rects, int count) override;
-    // The next event that dispatch() took in, if any.
-    bool poll(EventSource::Event& event) override;
-    // Takes in what the desktop sent, without waiting, and runs its
-    // listeners: buffer releases and input. Once a frame, before it is shown.
-    void dispatch();
+    const WaylandPresenter& presenter() const { return *shown; }
+    // The next event that a frame took in, if any.
+    bool poll(EventSource::Event& event);
+    // Shows a frame: the whole picture, or only these rectangles of it,
+    // after taking in what the desktop sent (the buffers it gave back).
+    void present();
+    void present(const SDL_Rect* rects, int count);
 
 private:
+    // Takes in what the desktop sent, without waiting, and runs its
+    // listeners: buffer releases and input.
+    void dispatch();
+
     WaylandWindow(wl_display* display, int width, int height, bool fullscreen);
 
     struct Listeners;
