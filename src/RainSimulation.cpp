@@ -80,10 +80,11 @@ void RainSimulation::runNextStep()
         prefetchAhead(it);
         if (giveBack && showDrops)
             announce(it);
+        const uint32_t life = shades.of(it->color).life;
         if (giveBack)
-            it->move([this](const Surface::Point& p) { noteLeft(p); });
+            it->move(life, [this](const Surface::Point& p) { noteLeft(p); });
         else
-            it->move();
+            it->move(life, [](const Surface::Point&) {});
 
         // A drop that follows a removed one is not moved in this step; after a
         // border removal it is border-tested, after a landing it is not.
@@ -113,7 +114,8 @@ void RainSimulation::runNextStep()
             else
                 it->paintParts(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
             shownPixels += it->tail().size() + 1;
-            giveBackLeft();
+            if (giveBack)
+                giveBackLeft();
         } else {
             giveBackAll(*it);
         }

@@ -38,11 +38,11 @@ Raindrop& Raindrop::operator=(Raindrop&& other) noexcept
     return *this;
 }
 
-uint32_t Raindrop::lifetime() const
+uint32_t Raindrop::lifetimeOf(const Surface::Color& c)
 {
     // A segment whose channels are all below one step goes at its first fade.
     return static_cast<uint32_t>(
-        std::max({fadingSteps(color.red), fadingSteps(color.green), fadingSteps(color.blue), int32_t{1}}));
+        std::max({fadingSteps(c.red), fadingSteps(c.green), fadingSteps(c.blue), int32_t{1}}));
 }
 
 Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
@@ -51,15 +51,14 @@ Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
     return RainTail{Vector2D(static_cast<int>(s.x), static_cast<int>(s.y)), fadedColor(color, fades - s.laid)};
 }
 
-const uint32_t* Raindrop::Shades::of(const Surface::Color& c)
+void Raindrop::Shades::fill(const Surface::Color& c)
 {
-    if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue) {
-        filled = true;
-        color = c;
-        for (uint32_t age = 0; age < AGES; ++age)
-            rgb[age] = Surface::packRgb(fadedColor(c, age));
-    }
-    return rgb;
+    filled = true;
+    color = c;
+    for (uint32_t age = 0; age < AGES; ++age)
+        rgb[age] = Surface::packRgb(fadedColor(c, age));
+    head = Surface::packRgb(c);
+    life = lifetimeOf(c);
 }
 
 void Raindrop::draw()

@@ -49,8 +49,16 @@ public:
     template <class Left>
     void move(Left&& left)
     {
+        move(lifetime(), left);
+    }
+    // The same for a drop whose segments last life fades, as its colour's
+    // Shades know: the simulation moves a batch's drops without working that
+    // out again for each of them.
+    template <class Left>
+    void move(uint32_t life, Left&& left)
+    {
         left(Surface::Point{pixelX(position), pixelY(position)});
-        weakenTail(left);
+        weakenTail(life, left);
         addTail(left);
         position += velocity;
     }
@@ -71,25 +79,40 @@ public:
     template <class Left>
     void weakenTail(Left&& left)
     {
+        weakenTail(lifetime(), left);
+    }
+    template <class Left>
+    void weakenTail(uint32_t life, Left&& left)
+    {
         ++fades;
         // Older segments are at least as old, so the ones that have faded out
         // are the oldest ones, at the back.
-        const uint32_t life = lifetime();
         while (!segments.empty() && fades - segments.back().laid >= life)
             cut(left);
     }
-    // The packed colours (0x00RRGGBB) of segments by age, for the last drop
-    // colour drawn: the drops of a batch share one colour and lie side by
-    // side, so a table serves some hundred drops.
+    // What the drops of one colour share, for the last colour asked: the
+    // packed colours (0x00RRGGBB) of segments by age, the head's, and how
+    // many fades a segment lasts. The drops of a batch share one colour and
+    // lie side by side, so this is worked out once for some hundred drops,
+    // not for every drop in every step.
     class Shades {
     public:
         static constexpr uint32_t AGES = 32;
-        const uint32_t* of(const Surface::Color& color);
+        // Itself, made for color.
+        const Shades& of(const Surface::Color& c)
+        {
+            if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue)
+                fill(c);
+            return *this;
+        }
+        uint32_t rgb[AGES];
+        uint32_t head = 0;
+        uint32_t life = 1;
 
     private:
         bool filled = false;
         Surface::Color color{};
-        uint32_t rgb[AGES];
+        void fill(const Surface::Color& c);
     };
 
     // The tail from newest to oldest, then the head on top.
@@ -100,12 +123,12 @@ public:
     template <class Put>
     void paint(Shades& shades, Put&& put) const
     {
-        const uint32_t* byAge = shades.of(color);
+        const Shades& look = shades.of(color);
         for (const Segment& s : segments) {
             const uint32_t age = fades - s.laid;
-            put(s.x, s.y, age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age)));
+            put(s.x, s.y, age < Shades::AGES ? look.rgb[age] : Surface::packRgb(fadedColor(color, age)));
         }
-        put(pixelX(position), pixelY(position), Surface::packRgb(color));
+        put(pixelX(position), pixelY(position), look.head);
     }
     // The pixels draw() paints, in the same order, without their colours.
     template <class Visit>
@@ -215,7 +238,8 @@ private:
         segments.pop_back();
     }
     // How many fades a segment lasts: until every channel is below 15.
-    uint32_t lifetime() const;
+    uint32_t lifetime() const { return lifetimeOf(color); }
+    static uint32_t lifetimeOf(const Surface::Color& c);
 
     uint32_t fades = 0; // of this drop's tail so far; wraps harmlessly
     // Newest at the front. Room inside the drop for a tail of the default
