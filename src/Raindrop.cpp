@@ -53,7 +53,6 @@ Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
 
 void Raindrop::Shades::fill(const Surface::Color& c)
 {
-    filled = true;
     color = c;
     for (uint32_t age = 0; age < AGES; ++age)
         rgb[age] = Surface::packRgb(fadedColor(c, age));
@@ -61,13 +60,13 @@ void Raindrop::Shades::fill(const Surface::Color& c)
     life = lifetimeOf(c);
 }
 
-void Raindrop::draw()
+void Raindrop::draw() const
 {
     Shades shades;
     draw(shades);
 }
 
-void Raindrop::draw(Shades& shades)
+void Raindrop::draw(Shades& shades) const
 {
     // One call a drop rather than a call a pixel.
     paintParts(shades, [this](const Surface::Point* at, const uint32_t* rgb, int n) { surface.putPixels(at, rgb, n); });

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // The pixel of a position: each coordinate truncated toward zero. Drawing,
 // the border test and the landing grid all use this one rule.
@@ -98,26 +99,27 @@ public:
     class Shades {
     public:
         static constexpr uint32_t AGES = 32;
-        // Itself, made for color.
+        Shades() { fill(Surface::Color{0, 0, 0}); }
+        // Itself, made for c. Asked for every drop twice a step: the colour
+        // is compared as its bytes, two loads, not channel by channel.
         const Shades& of(const Surface::Color& c)
         {
-            if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue)
+            if (std::memcmp(&c, &color, sizeof c) != 0)
                 fill(c);
             return *this;
         }
         uint32_t rgb[AGES];
-        uint32_t head = 0;
-        uint32_t life = 1;
+        uint32_t head;
+        uint32_t life;
 
     private:
-        bool filled = false;
-        Surface::Color color{};
+        Surface::Color color;
         void fill(const Surface::Color& c);
     };
 
     // The tail from newest to oldest, then the head on top.
-    void draw();
-    void draw(Shades& shades);
+    void draw() const;
+    void draw(Shades& shades) const;
     // What draw() puts on the surface, one pixel at a time, in the same
     // order: put(x, y, rgb) with the colour as 0x00RRGGBB.
     template <class Put>

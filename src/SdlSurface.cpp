@@ -246,12 +246,13 @@ void SdlSurface::willDraw(const Point* at, int count)
     }
 }
 
-uint32_t* SdlSurface::rgbWords(int& stride)
+uint32_t* SdlSurface::rgbWords(int& stride, int& factor)
 {
-    // The usual X11 format at scale 1, while no change is noted pixel by
-    // pixel: not kept, or kept but cleared whole for this frame.
-    const bool straight = directRgb && scale == 1 && !marks && pitch % 4 == 0;
+    // The usual X11 format, while no change is noted pixel by pixel: not
+    // kept, or kept but cleared whole for this frame.
+    const bool straight = directRgb && !marks && pitch % 4 == 0;
     stride = straight ? pitch / 4 : 0;
+    factor = scale;
     return straight ? reinterpret_cast<uint32_t*>(pixels) : nullptr;
 }
 
