@@ -231,6 +231,16 @@ void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
             *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * 4) = rgb[i];
         return;
     }
+    if (scale == 2 && directRgb) {
+        // A large screen's scale: two words in each of two rows, inline.
+        for (int i = 0; i < count; ++i) {
+            Uint32* row = reinterpret_cast<Uint32*>(square(at[i].x, at[i].y));
+            row[0] = row[1] = rgb[i];
+            row = reinterpret_cast<Uint32*>(reinterpret_cast<unsigned char*>(row) + pitch);
+            row[0] = row[1] = rgb[i];
+        }
+        return;
+    }
     for (int i = 0; i < count; ++i)
         store(at[i].x, at[i].y, valueOf(rgb[i]));
 }
