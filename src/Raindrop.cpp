@@ -51,13 +51,19 @@ Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
     return RainTail{Vector2D(static_cast<int>(s.x), static_cast<int>(s.y)), fadedColor(color, fades - s.laid)};
 }
 
-void Raindrop::Shades::fill(const Surface::Color& c)
+void Raindrop::Shades::take(const Surface::Color& c)
 {
     color = c;
-    for (uint32_t age = 0; age < AGES; ++age)
-        rgb[age] = Surface::packRgb(fadedColor(c, age));
     head = Surface::packRgb(c);
     life = lifetimeOf(c);
+    filled = false;
+}
+
+void Raindrop::Shades::fill()
+{
+    for (uint32_t age = 0; age < AGES; ++age)
+        table[age] = Surface::packRgb(fadedColor(color, age));
+    filled = true;
 }
 
 void Raindrop::draw() const

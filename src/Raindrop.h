@@ -99,22 +99,31 @@ public:
     class Shades {
     public:
         static constexpr uint32_t AGES = 32;
-        Shades() { fill(Surface::Color{0, 0, 0}); }
+        Shades() { take(Surface::Color{0, 0, 0}); }
         // Itself, made for c. Asked for every drop twice a step: the colour
         // is compared as its bytes, two loads, not channel by channel.
-        const Shades& of(const Surface::Color& c)
+        Shades& of(const Surface::Color& c)
         {
             if (std::memcmp(&c, &color, sizeof c) != 0)
-                fill(c);
+                take(c);
             return *this;
         }
-        uint32_t rgb[AGES];
         uint32_t head;
         uint32_t life;
+        // The colours by age, made when first drawn: hidden drops need none.
+        const uint32_t* rgb()
+        {
+            if (!filled)
+                fill();
+            return table;
+        }
 
     private:
         Surface::Color color;
-        void fill(const Surface::Color& c);
+        bool filled;
+        uint32_t table[AGES];
+        void take(const Surface::Color& c);
+        void fill();
     };
 
     // The tail from newest to oldest, then the head on top.
@@ -125,10 +134,11 @@ public:
     template <class Put>
     void paint(Shades& shades, Put&& put) const
     {
-        const Shades& look = shades.of(color);
+        Shades& look = shades.of(color);
+        const uint32_t* byAge = look.rgb();
         for (const Segment& s : segments) {
             const uint32_t age = fades - s.laid;
-            put(s.x, s.y, age < Shades::AGES ? look.rgb[age] : Surface::packRgb(fadedColor(color, age)));
+            put(s.x, s.y, age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age)));
         }
         put(pixelX(position), pixelY(position), look.head);
     }
