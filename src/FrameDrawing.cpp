@@ -59,12 +59,10 @@ void FrameDrawing::drawElsewhere(const Raindrop& drop, Raindrop::Shades& shades)
         giveBackLeft();
 }
 
-void FrameDrawing::erase(const Raindrop& drop)
+void FrameDrawing::giveBackAll(const Raindrop& drop)
 {
     // A drop not drawn in this step leaves every pixel it was drawn on, and
     // maybe its head's new one, which the layer's colour leaves as it was.
-    if (!giveBack)
-        return;
     drop.eachPixel([this](const Surface::Point& p) { noteLeft(p); });
     giveBackLeft();
 }

@@ -50,8 +50,13 @@ public:
             drawElsewhere(drop, shades);
         }
     }
-    // A drop not drawn in this step: gone, or hidden.
-    void erase(const Raindrop& drop);
+    // A drop not drawn in this step: gone, or hidden. Inline: at the
+    // defaults with the drops hidden, every drop comes here every step.
+    void erase(const Raindrop& drop)
+    {
+        if (giveBack)
+            giveBackAll(drop);
+    }
     // Ends the drops of a step; shown says whether they were drawn.
     void end(bool shown) { dropsShown = shown; }
     // The surface is told of the pixels drop will draw, a few drops ahead,
@@ -88,6 +93,7 @@ private:
     int scale = 1;
 
     void tell(const Raindrop& drop);
+    void giveBackAll(const Raindrop& drop);
     void drawElsewhere(const Raindrop& drop, Raindrop::Shades& shades);
     void drawKept(Surface::Point* at, uint32_t* rgb, int n);
     void noteLeft(const Surface::Point& p);
