@@ -32,9 +32,9 @@ RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, in
       freeCells(surface.getWidth(), surface.getHeight() + 1, 1),
       topTaken(static_cast<size_t>(surface.getWidth()), surface.getHeight() + 1), border(5),
       width(surface.getWidth()), height(surface.getHeight()),
+      drawing(surface, landed, surface.getWidth(), surface.getHeight()),
       showDrops(showDrops)
 {
-    drawnNow.assign((static_cast<size_t>(surface.getWidth()) * surface.getHeight() + 63) / 64, 0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     createDrops();
     // The floor: drops land in the row above it and never enter it.
@@ -46,138 +46,64 @@ RainSimulation::~RainSimulation() = default;
 
 void RainSimulation::runNextStep()
 {
-    // Widened to 64 bits like the counter; a negative interval acts like its
-    // magnitude. An interval of 0 would divide by zero: then no further batch.
+    // Spawn: a batch every dropSpeed steps, before the pass, so that its
+    // drops move in this step. Widened to 64 bits like the counter; a
+    // negative interval acts like its magnitude. An interval of 0 would
+    // divide by zero: then no further batch.
     if (dropSpeed != 0 && stepCount % static_cast<int64_t>(dropSpeed) == 0)
         createDrops();
 
-    // A kept picture still shows the last step's falling drops: draw only
-    // what changes. When they cover much of the picture, clearing it and
-    // drawing it whole is cheaper.
-    const bool kept = surface.keepsPicture();
-    const size_t wholeAbove = static_cast<size_t>(surface.getWidth()) * surface.getHeight() / 8;
-    const bool whole = !kept || shownPixels > wholeAbove;
-    if (kept && whole)
-        surface.clear();
-    surface.lock();
-    // Each drop gives back to the layer only the pixels it has left, once
-    // the drops that cover them in this step are drawn: most of a tail is
-    // in the same place, only fainter.
-    giveBack = !whole && dropsShown;
-    // Only the words the last step set: on a large picture at the defaults
-    // they are a few of a million.
-    for (const size_t word : drawnWords)
-        drawnNow[word] = 0;
-    drawnWords.clear();
-    shownPixels = 0;
-    // A picture drawn whole takes the drops' pixels straight where it can.
-    int stride = 0;
-    uint32_t* const words = whole ? surface.rgbWords(stride) : nullptr;
-    // Removed drops are marked gone and passed over from then on; the gaps
-    // are closed once they are many, keeping the creation order.
+    drawing.begin();
+    // Every live drop in creation order (removed ones are passed over).
     auto it = nextLive(drops.begin());
     while (it != drops.end()) {
-        prefetchAhead(it);
-        if (giveBack && showDrops)
-            announce(it);
-        if (giveBack)
-            it->move([this](const Surface::Point& p) { noteLeft(p); });
-        else
-            it->move();
-
-        // A drop that follows a removed one is not moved in this step; after a
-        // border removal it is border-tested, after a landing it is not.
+        lookAhead(it);
+        // Move: fade the tail, lay a segment where the head reached a new
+        // pixel, advance the head.
+        drawing.move(*it, shades.of(it->color).life);
+        // Remove at a border. The drop that follows a removed one is not
+        // moved in this step: it goes straight to the border test.
         while (it != drops.end() && isOutOfScreen(it)) {
-            giveBackAll(*it);
+            drawing.erase(*it);
             it = remove(it);
         }
+        // Land where the next move would enter a taken cell. The drop that
+        // follows a landed one is neither moved nor border-tested.
         while (it != drops.end() && isDropDead(it)) {
-            it->velocity = Vector2D(0.0f, 0.0f);
-            landed.add(*it);
-            ++landedCount;
-            // The cell where the drop rests, not the one it would have entered.
-            take(pixelX(it->position), pixelY(it->position));
-            giveBackAll(*it);
+            land(*it);
+            drawing.erase(*it);
             it = remove(it);
         }
         if (it == drops.end())
             break;
-
-        if (showDrops) {
-            if (words)
-                it->paint(shades, [words, stride](int x, int y, uint32_t rgb) {
-                    words[static_cast<ptrdiff_t>(y) * stride + x] = rgb;
-                });
-            else if (whole)
-                it->draw(shades);
-            else
-                it->paintParts(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
-            shownPixels += it->tail().size() + 1;
-            giveBackLeft();
-        } else {
-            giveBackAll(*it);
-        }
+        // Draw it when drops are shown: its tail newest first, then its head.
+        if (showDrops)
+            drawing.draw(*it, shades);
+        else
+            drawing.erase(*it);
         it = nextLive(it + 1);
     }
-    dropsShown = showDrops;
+    drawing.end(showDrops);
     // Closing a gap moves every drop behind it: with a few removals in every
     // step, that would be all of them in every step.
     if (gaps > drops.size() / 16)
         closeGaps();
-    if (whole)
+    // Landed drops are drawn last and win; a kept picture shows the rest.
+    if (drawing.whole())
         drawDeadDrops();
-    else // landed drops are drawn last and win, as in the whole picture
+    else
         landed.drawFresh(surface);
     surface.unlock();
     ++stepCount;
 }
 
-void RainSimulation::drawKept(Surface::Point* at, uint32_t* rgb, int n)
+void RainSimulation::land(Raindrop& drop)
 {
-    // A landed drop covers a falling one, which the whole picture draws
-    // first: the covered pixel keeps its landed colour.
-    for (int i = 0; i < n; ++i) {
-        const size_t bit = static_cast<size_t>(at[i].y) * static_cast<size_t>(width) + at[i].x;
-        uint64_t& word = drawnNow[bit >> 6];
-        if (word == 0)
-            drawnWords.push_back(bit >> 6);
-        word |= uint64_t{1} << (bit & 63);
-        if (landed.covers(at[i]))
-            rgb[i] = landed.rgbAt(at[i]);
-    }
-    surface.putPixels(at, rgb, n);
-}
-
-void RainSimulation::noteLeft(const Surface::Point& p)
-{
-    if (leftCount == LEFT_ROOM)
-        giveBackLeft(); // early is right too, only maybe drawn twice
-    left[leftCount++] = p;
-}
-
-void RainSimulation::giveBackLeft()
-{
-    for (int i = 0; i < leftCount; ++i) {
-        const Surface::Point& p = left[i];
-        if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
-            continue;
-        const size_t bit = static_cast<size_t>(p.y) * static_cast<size_t>(width) + p.x;
-        // Drawn in this step already, by this drop or one before it.
-        if (drawnNow[bit >> 6] >> (bit & 63) & 1)
-            continue;
-        const uint32_t rgb = landed.rgbAt(p);
-        surface.putPixelRow(p.x, p.y, &rgb, 1);
-    }
-    leftCount = 0;
-}
-
-void RainSimulation::giveBackAll(const Raindrop& drop)
-{
-    // A drop not drawn in this step leaves every pixel it was drawn on, and
-    // maybe its head's new one, which the layer's colour leaves as it was.
-    if (giveBack)
-        drop.eachPixel([this](const Surface::Point& p) { noteLeft(p); });
-    giveBackLeft();
+    drop.velocity = Vector2D(0.0f, 0.0f);
+    landed.add(drop);
+    ++landedCount;
+    // The cell where the drop rests, not the one it would have entered.
+    take(pixelX(drop.position), pixelY(drop.position));
 }
 
 void RainSimulation::createDrops()
@@ -244,39 +170,22 @@ const std::vector<Raindrop>& RainSimulation::getDrops() const
     return drops;
 }
 
-void RainSimulation::announce(std::vector<Raindrop>::iterator it)
-{
-    // On a kept picture a drop draws where it drew in the last step, and
-    // one pixel on: tell the surface a few drops ahead, so that the pixels
-    // are on their way when the drop is drawn.
-    const std::ptrdiff_t ahead = 8;
-    if (drops.end() - it <= ahead)
-        return;
-    // A hint: the pixels of a tail longer than the room are not told.
-    constexpr int ROOM = 32;
-    Surface::Point at[ROOM];
-    int n = 0;
-    (it + ahead)->eachPixel([&](const Surface::Point& p) {
-        if (n < ROOM)
-            at[n++] = p;
-    });
-    surface.willDraw(at, n);
-}
-
-void RainSimulation::prefetchAhead(std::vector<Raindrop>::iterator it)
+void RainSimulation::lookAhead(std::vector<Raindrop>::iterator it)
 {
     // The drops stream in order, tails inside them, but each landing cell
     // lies anywhere in the grid: ask for the cell of a drop a few places
     // ahead, so that it is on its way in time.
-    const std::ptrdiff_t ahead = 4;
-    if (drops.end() - it <= ahead)
-        return;
-    it += ahead;
-    // The cell its landing test will read: two moves on.
-    const Vector2D next = it->position + it->velocity + it->velocity;
-    const int x = pixelX(next), y = pixelY(next);
-    if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
-        __builtin_prefetch(&freeCells[x][y]);
+    if (drops.end() - it > 4) {
+        const auto soon = it + 4;
+        // The cell its landing test will read: two moves on.
+        const Vector2D next = soon->position + soon->velocity + soon->velocity;
+        const int x = pixelX(next), y = pixelY(next);
+        if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
+            __builtin_prefetch(&freeCells[x][y]);
+    }
+    // Likewise the picture's rows that a drop further on will draw.
+    if (showDrops && drops.end() - it > 8)
+        drawing.announce(*(it + 8));
 }
 
 void RainSimulation::drawDeadDrops()

@@ -3,6 +3,7 @@
 #define NIMBREL_RAINSIMULATION_H
 
 #include "Array2D.h"
+#include "FrameDrawing.h"
 #include "LandedLayer.h"
 #include "Raindrop.h"
 #include "Surface.h"
@@ -69,32 +70,16 @@ private:
     // every drop in every step.
     const int width;
     const int height;
-    // Where the picture is kept: whether it shows the last step's falling
-    // drops, and how many pixels they took; the pixels drawn in this step,
-    // one bit each, row by row; and the pixels the drop at hand has left.
-    bool dropsShown = false;
-    size_t shownPixels = 0;
-    bool giveBack = false; // this step gives left pixels back to the layer
-    std::vector<uint64_t> drawnNow;
-    std::vector<size_t> drawnWords; // those of drawnNow set in this step
-    static constexpr int LEFT_ROOM = 32;
-    Surface::Point left[LEFT_ROOM];
-    int leftCount = 0;
-    Raindrop::Shades shades;        // the colours of the last batch drawn
+    Raindrop::Shades shades;       // what the drops of the last colour met share
+    FrameDrawing drawing;          // how the drops reach the picture
 
     std::vector<Raindrop>::iterator nextLive(std::vector<Raindrop>::iterator it);
     // Marks a drop gone; returns the next live one.
     std::vector<Raindrop>::iterator remove(std::vector<Raindrop>::iterator it);
+    void land(Raindrop& drop);
     void closeGaps() const;
-    void prefetchAhead(std::vector<Raindrop>::iterator it);
-    void announce(std::vector<Raindrop>::iterator it);
+    void lookAhead(std::vector<Raindrop>::iterator it);
     void take(int x, int y);
-    void drawKept(Surface::Point* at, uint32_t* rgb, int n);
-    void noteLeft(const Surface::Point& p);
-    // Shows the layer at each left pixel that no drop has drawn in this step.
-    void giveBackLeft();
-    // Notes every pixel of a drop not drawn in this step, then gives back.
-    void giveBackAll(const Raindrop& drop);
 
 public:
     bool showDrops;

@@ -38,11 +38,11 @@ Raindrop& Raindrop::operator=(Raindrop&& other) noexcept
     return *this;
 }
 
-uint32_t Raindrop::lifetime() const
+uint32_t Raindrop::lifetimeOf(const Surface::Color& c)
 {
     // A segment whose channels are all below one step goes at its first fade.
     return static_cast<uint32_t>(
-        std::max({fadingSteps(color.red), fadingSteps(color.green), fadingSteps(color.blue), int32_t{1}}));
+        std::max({fadingSteps(c.red), fadingSteps(c.green), fadingSteps(c.blue), int32_t{1}}));
 }
 
 Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
@@ -51,24 +51,28 @@ Raindrop::RainTail Raindrop::segmentAt(std::size_t i) const
     return RainTail{Vector2D(static_cast<int>(s.x), static_cast<int>(s.y)), fadedColor(color, fades - s.laid)};
 }
 
-const uint32_t* Raindrop::Shades::of(const Surface::Color& c)
+void Raindrop::Shades::take(const Surface::Color& c)
 {
-    if (!filled || c.red != color.red || c.green != color.green || c.blue != color.blue) {
-        filled = true;
-        color = c;
-        for (uint32_t age = 0; age < AGES; ++age)
-            rgb[age] = Surface::packRgb(fadedColor(c, age));
-    }
-    return rgb;
+    color = c;
+    head = Surface::packRgb(c);
+    life = lifetimeOf(c);
+    filled = false;
 }
 
-void Raindrop::draw()
+void Raindrop::Shades::fill()
+{
+    for (uint32_t age = 0; age < AGES; ++age)
+        table[age] = Surface::packRgb(fadedColor(color, age));
+    filled = true;
+}
+
+void Raindrop::draw() const
 {
     Shades shades;
     draw(shades);
 }
 
-void Raindrop::draw(Shades& shades)
+void Raindrop::draw(Shades& shades) const
 {
     // One call a drop rather than a call a pixel.
     paintParts(shades, [this](const Surface::Point* at, const uint32_t* rgb, int n) { surface.putPixels(at, rgb, n); });

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // The pixel of a position: each coordinate truncated toward zero. Drawing,
 // the border test and the landing grid all use this one rule.
@@ -49,8 +50,16 @@ public:
     template <class Left>
     void move(Left&& left)
     {
+        move(lifetime(), left);
+    }
+    // The same for a drop whose segments last life fades, as its colour's
+    // Shades know: the simulation moves a batch's drops without working that
+    // out again for each of them.
+    template <class Left>
+    void move(uint32_t life, Left&& left)
+    {
         left(Surface::Point{pixelX(position), pixelY(position)});
-        weakenTail(left);
+        weakenTail(life, left);
         addTail(left);
         position += velocity;
     }
@@ -71,41 +80,67 @@ public:
     template <class Left>
     void weakenTail(Left&& left)
     {
+        weakenTail(lifetime(), left);
+    }
+    template <class Left>
+    void weakenTail(uint32_t life, Left&& left)
+    {
         ++fades;
         // Older segments are at least as old, so the ones that have faded out
         // are the oldest ones, at the back.
-        const uint32_t life = lifetime();
         while (!segments.empty() && fades - segments.back().laid >= life)
             cut(left);
     }
-    // The packed colours (0x00RRGGBB) of segments by age, for the last drop
-    // colour drawn: the drops of a batch share one colour and lie side by
-    // side, so a table serves some hundred drops.
+    // What the drops of one colour share, for the last colour asked: the
+    // packed colours (0x00RRGGBB) of segments by age, the head's, and how
+    // many fades a segment lasts. The drops of a batch share one colour and
+    // lie side by side, so this is worked out once for some hundred drops,
+    // not for every drop in every step.
     class Shades {
     public:
         static constexpr uint32_t AGES = 32;
-        const uint32_t* of(const Surface::Color& color);
+        Shades() { take(Surface::Color{0, 0, 0}); }
+        // Itself, made for c. Asked for every drop twice a step: the colour
+        // is compared as its bytes, two loads, not channel by channel.
+        Shades& of(const Surface::Color& c)
+        {
+            if (std::memcmp(&c, &color, sizeof c) != 0)
+                take(c);
+            return *this;
+        }
+        uint32_t head;
+        uint32_t life;
+        // The colours by age, made when first drawn: hidden drops need none.
+        const uint32_t* rgb()
+        {
+            if (!filled)
+                fill();
+            return table;
+        }
 
     private:
-        bool filled = false;
-        Surface::Color color{};
-        uint32_t rgb[AGES];
+        Surface::Color color;
+        bool filled;
+        uint32_t table[AGES];
+        void take(const Surface::Color& c);
+        void fill();
     };
 
     // The tail from newest to oldest, then the head on top.
-    void draw();
-    void draw(Shades& shades);
+    void draw() const;
+    void draw(Shades& shades) const;
     // What draw() puts on the surface, one pixel at a time, in the same
     // order: put(x, y, rgb) with the colour as 0x00RRGGBB.
     template <class Put>
     void paint(Shades& shades, Put&& put) const
     {
-        const uint32_t* byAge = shades.of(color);
+        Shades& look = shades.of(color);
+        const uint32_t* byAge = look.rgb();
         for (const Segment& s : segments) {
             const uint32_t age = fades - s.laid;
             put(s.x, s.y, age < Shades::AGES ? byAge[age] : Surface::packRgb(fadedColor(color, age)));
         }
-        put(pixelX(position), pixelY(position), Surface::packRgb(color));
+        put(pixelX(position), pixelY(position), look.head);
     }
     // The pixels draw() paints, in the same order, without their colours.
     template <class Visit>
@@ -215,7 +250,8 @@ private:
         segments.pop_back();
     }
     // How many fades a segment lasts: until every channel is below 15.
-    uint32_t lifetime() const;
+    uint32_t lifetime() const { return lifetimeOf(color); }
+    static uint32_t lifetimeOf(const Surface::Color& c);
 
     uint32_t fades = 0; // of this drop's tail so far; wraps harmlessly
     // Newest at the front. Room inside the drop for a tail of the default

@@ -223,6 +223,16 @@ void SdlSurface::putPixels(const Point* at, const uint32_t* rgb, int count)
             *reinterpret_cast<Uint32*>(pixels + static_cast<ptrdiff_t>(at[i].y) * pitch + at[i].x * 4) = rgb[i];
         return;
     }
+    if (scale == 2 && directRgb) {
+        // A large screen's scale: two words in each of two rows, inline.
+        for (int i = 0; i < count; ++i) {
+            Uint32* row = reinterpret_cast<Uint32*>(square(at[i].x, at[i].y));
+            row[0] = row[1] = rgb[i];
+            row = reinterpret_cast<Uint32*>(reinterpret_cast<unsigned char*>(row) + pitch);
+            row[0] = row[1] = rgb[i];
+        }
+        return;
+    }
     for (int i = 0; i < count; ++i)
         store(at[i].x, at[i].y, valueOf(rgb[i]));
 }
@@ -238,12 +248,13 @@ void SdlSurface::willDraw(const Point* at, int count)
     }
 }
 
-uint32_t* SdlSurface::rgbWords(int& stride)
+uint32_t* SdlSurface::rgbWords(int& stride, int& factor)
 {
-    // The usual X11 format at scale 1, while no change is noted pixel by
-    // pixel: not kept, or kept but cleared whole for this frame.
-    const bool straight = directRgb && scale == 1 && !marks && pitch % 4 == 0;
+    // The usual X11 format, while no change is noted pixel by pixel: not
+    // kept, or kept but cleared whole for this frame.
+    const bool straight = directRgb && !marks && pitch % 4 == 0;
     stride = straight ? pitch / 4 : 0;
+    factor = scale;
     return straight ? reinterpret_cast<uint32_t*>(pixels) : nullptr;
 }
 

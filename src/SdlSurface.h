@@ -37,7 +37,7 @@ public:
     void fillRect(int x1, int y1, int x2, int y2, Color& color) override;
     void putPixelRow(int x, int y, const uint32_t* rgb, int count) override;
     void putPixels(const Point* at, const uint32_t* rgb, int count) override;
-    uint32_t* rgbWords(int& stride) override;
+    uint32_t* rgbWords(int& stride, int& factor) override;
     void willDraw(const Point* at, int count) override;
     bool keepsPicture() override { return damage != nullptr; }
     void exposed() override;

@@ -77,13 +77,15 @@ public:
         (void)count;
     }
 
-    // Where the picture lies as 32-bit 0x00RRGGBB words, one a pixel, with
-    // nothing to note of a pixel drawn: its first word, and the words from
-    // one row to the next in stride. Null where a pixel needs more than a
-    // store; then the calls above draw. Valid from lock() to unlock().
-    virtual uint32_t* rgbWords(int& stride)
+    // Where the picture lies as 32-bit 0x00RRGGBB words, with nothing to
+    // note of a pixel drawn: its first word, the words from one row to the
+    // next in stride, and the side of the square of words a pixel takes in
+    // scale. Null where a pixel needs more than stores; then the calls
+    // above draw. Valid from lock() to unlock().
+    virtual uint32_t* rgbWords(int& stride, int& scale)
     {
         stride = 0;
+        scale = 1;
         return nullptr;
     }
 
