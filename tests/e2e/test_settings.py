@@ -104,8 +104,10 @@ class SettingsTest(GrantingXTestCase):
                 program.find_window(timeout=10)
                 self.assertEqual(program.geometry(), (640, 480))
                 resident[what] = program.resident_mib()
-        for what, mib in resident.items():  # nothing of an endless file kept
-            self.assertLess(mib, resident["no file"] + 8, what)
+        # Nothing of an endless file kept: it grew by hundreds of MiB a second.
+        # (sdl12-compat's own use varies by about 10 MiB from run to run.)
+        for what, mib in resident.items():
+            self.assertLess(mib, resident["no file"] + 48, what)
 
     def test_too_small_a_picture_is_refused(self):
         for settings in ("xRes=8\n", "yRes=5\n", "xRes=10\nyRes=3\n"):
