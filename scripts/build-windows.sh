@@ -19,18 +19,7 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 tests=OFF
 [ "${1:-}" = "--tests" ] && tests=ON
 
-pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip)
-[ "$tests" = ON ] && pkgs+=(googletest wine64 xvfb xdotool x11-utils imagemagick python3 python3-xlib)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-deps.sh" --windows ${1:+"$1"}
 mkdir -p "$deps"
 
 # apt-get on a sources list of our own that has the machine's Debian mirrors

@@ -10,13 +10,24 @@
 #                            test, ...), and builds SDL 3 and sdl2-compat from
 #                            Debian 13's sources into build/sdl3 (build-sdl3.sh),
 #                            unless --no-sdl3 follows (test.sh builds them itself)
+#   install-deps.sh --windows [--tests]
+#                            instead, what build-windows.sh needs to cross-build the
+#                            Windows programs (MinGW-w64, NSIS), and with --tests
+#                            what runs them under Wine in Xvfb
 set -euo pipefail
 
-# librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
-# libwayland-dev, wayland-protocols, libxkbcommon-dev: the SDL 2 build shows
-# its picture on Wayland in a window of its own, and reads its keys.
-# libx11-dev: on X11 a window taken away ends the run quietly.
-pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev libx11-dev librsvg2-bin)
+if [ "${1:-}" = "--windows" ]; then
+  pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip)
+  # googletest: its sources, cross-built for the unit tests.
+  [ "${2:-}" = "--tests" ] && pkgs+=(googletest wine64 xvfb xdotool x11-utils imagemagick python3 python3-xlib)
+else
+  # librsvg2-bin: rsvg-convert, which renders the icon's PNG sizes.
+  # libwayland-dev, wayland-protocols, libxkbcommon-dev: the SDL 2 build shows
+  # its picture on Wayland in a window of its own, and reads its keys.
+  # libx11-dev: on X11 a window taken away ends the run quietly.
+  pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev libx11-dev
+        librsvg2-bin)
+fi
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
