@@ -29,7 +29,7 @@ void FrameDrawing::begin()
     words = drawWhole ? surface.rgbWords(stride, scale) : nullptr;
 }
 
-void FrameDrawing::drawElsewhere(const Raindrop& drop, Raindrop::Shades& shades)
+void FrameDrawing::drawElsewhere(const FallingDrops& drops, size_t i, Raindrop::Shades& shades)
 {
     // Copies of the picture's place, which a store through a word could
     // otherwise change as far as the compiler knows.
@@ -39,31 +39,35 @@ void FrameDrawing::drawElsewhere(const Raindrop& drop, Raindrop::Shades& shades)
     // A square is rows of words, not pixels each through the choice of
     // format; at 2, the scale of a large screen, two of two.
     if (to && side == 2) {
-        drop.paint(shades, [to, across](int x, int y, uint32_t rgb) {
+        drops.paint(i, shades, [to, across](int x, int y, uint32_t rgb) {
             uint32_t* row = to + 2 * (y * across + x);
             row[0] = row[1] = row[across] = row[across + 1] = rgb;
         });
     } else if (to) {
-        drop.paint(shades, [to, across, side](int x, int y, uint32_t rgb) {
+        drops.paint(i, shades, [to, across, side](int x, int y, uint32_t rgb) {
             uint32_t* row = to + side * (y * across + x);
             for (int i = 0; i < side; ++i, row += across)
                 std::fill_n(row, side, rgb);
         });
-    } else if (drawWhole) {
-        drop.draw(shades);
     } else {
-        drop.paintParts(shades, [this](Surface::Point* at, uint32_t* rgb, int n) { drawKept(at, rgb, n); });
+        Raindrop::paintInParts([&](auto&& put) { drops.paint(i, shades, put); },
+                               [this](Surface::Point* at, uint32_t* rgb, int n) {
+                                   if (drawWhole)
+                                       surface.putPixels(at, rgb, n);
+                                   else
+                                       drawKept(at, rgb, n);
+                               });
     }
-    shownPixels += drop.tail().size() + 1;
+    shownPixels += drops.pixelCount(i);
     if (giveBack)
         giveBackLeft();
 }
 
-void FrameDrawing::giveBackAll(const Raindrop& drop)
+void FrameDrawing::giveBackAll(const FallingDrops& drops, size_t i)
 {
     // A drop not drawn in this step leaves every pixel it was drawn on, and
     // maybe its head's new one, which the layer's colour leaves as it was.
-    drop.eachPixel([this](const Surface::Point& p) { noteLeft(p); });
+    drops.eachPixel(i, [this](const Surface::Point& p) { noteLeft(p); });
     giveBackLeft();
 }
 
@@ -106,7 +110,7 @@ void FrameDrawing::giveBackLeft()
     leftCount = 0;
 }
 
-void FrameDrawing::tell(const Raindrop& drop)
+void FrameDrawing::tell(const FallingDrops& drops, size_t i)
 {
     // On a kept picture a drop draws where it drew in the last step, and
     // one pixel on. A hint: the pixels of a tail longer than the room are
@@ -114,7 +118,7 @@ void FrameDrawing::tell(const Raindrop& drop)
     constexpr int ROOM = 32;
     Surface::Point at[ROOM];
     int n = 0;
-    drop.eachPixel([&](const Surface::Point& p) {
+    drops.eachPixel(i, [&](const Surface::Point& p) {
         if (n < ROOM)
             at[n++] = p;
     });

@@ -2,6 +2,7 @@
 #ifndef NIMBREL_FRAMEDRAWING_H
 #define NIMBREL_FRAMEDRAWING_H
 
+#include "FallingDrops.h"
 #include "LandedLayer.h"
 #include "Raindrop.h"
 #include "Surface.h"
@@ -28,43 +29,43 @@ public:
     void begin();
     // Whether the picture is drawn whole in this step.
     bool whole() const { return drawWhole; }
-    // Moves drop by its rules (Raindrop::move), noting what it leaves.
-    void move(Raindrop& drop, uint32_t life)
+    // Moves drop i by its rules (Raindrop::move), noting what it leaves.
+    void move(FallingDrops& drops, size_t i, uint32_t life)
     {
         if (giveBack)
-            drop.move(life, [this](const Surface::Point& p) { noteLeft(p); });
+            drops.move(i, life, [this](const Surface::Point& p) { noteLeft(p); });
         else
-            drop.move(life, [](const Surface::Point&) {});
+            drops.move(i, life, [](const Surface::Point&) {});
     }
-    // Draws a falling drop, tail newest first, then its head.
-    void draw(const Raindrop& drop, Raindrop::Shades& shades)
+    // Draws falling drop i, tail newest first, then its head.
+    void draw(const FallingDrops& drops, size_t i, Raindrop::Shades& shades)
     {
         // Heavy rain at scale 1, some hundred thousand drops a frame: the
         // drop's pixels straight into the words, inline, without a call.
         if (words && scale == 1) {
             uint32_t* const to = words; // a copy, which no store can change
             const ptrdiff_t across = stride;
-            drop.paint(shades, [to, across](int x, int y, uint32_t rgb) { to[y * across + x] = rgb; });
-            shownPixels += drop.tail().size() + 1;
+            drops.paintWords(i, shades, to, across);
+            shownPixels += drops.pixelCount(i);
         } else {
-            drawElsewhere(drop, shades);
+            drawElsewhere(drops, i, shades);
         }
     }
     // A drop not drawn in this step: gone, or hidden. Inline: at the
     // defaults with the drops hidden, every drop comes here every step.
-    void erase(const Raindrop& drop)
+    void erase(const FallingDrops& drops, size_t i)
     {
         if (giveBack)
-            giveBackAll(drop);
+            giveBackAll(drops, i);
     }
     // Ends the drops of a step; shown says whether they were drawn.
     void end(bool shown) { dropsShown = shown; }
     // The surface is told of the pixels drop will draw, a few drops ahead,
     // on a large kept picture far out of the cache.
-    void announce(const Raindrop& drop)
+    void announce(const FallingDrops& drops, size_t i)
     {
         if (giveBack) // a picture drawn whole has no pixel to wait for
-            tell(drop);
+            tell(drops, i);
     }
 
 private:
@@ -92,9 +93,9 @@ private:
     int stride = 0;
     int scale = 1;
 
-    void tell(const Raindrop& drop);
-    void giveBackAll(const Raindrop& drop);
-    void drawElsewhere(const Raindrop& drop, Raindrop::Shades& shades);
+    void tell(const FallingDrops& drops, size_t i);
+    void giveBackAll(const FallingDrops& drops, size_t i);
+    void drawElsewhere(const FallingDrops& drops, size_t i, Raindrop::Shades& shades);
     void drawKept(Surface::Point* at, uint32_t* rgb, int n);
     void noteLeft(const Surface::Point& p);
     // Shows the layer at each left pixel that no drop has drawn in this step.

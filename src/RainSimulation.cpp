@@ -26,7 +26,7 @@ bool RainSimulation::fitsOn(int width, int height)
 
 RainSimulation::RainSimulation(Surface& surface, int dropRate, int dropSpeed, int tailLength,
                                bool showDrops)
-    : drops(), landed(checkedSize(surface).getWidth(), surface.getHeight()), landedCount(0),
+    : drops(tailLength), landed(checkedSize(surface).getWidth(), surface.getHeight()), landedCount(0),
       surface(surface), dropRate(dropRate),
       dropSpeed(dropSpeed), tailLength(tailLength), stepCount(0),
       freeCells(surface.getWidth(), surface.getHeight() + 1, 1),
@@ -55,39 +55,37 @@ void RainSimulation::runNextStep()
 
     drawing.begin();
     // Every live drop in creation order (removed ones are passed over).
-    auto it = nextLive(drops.begin());
-    while (it != drops.end()) {
-        lookAhead(it);
+    const size_t end = drops.size();
+    size_t i = drops.nextLive(0);
+    while (i != end) {
+        lookAhead(i);
         // Move: fade the tail, lay a segment where the head reached a new
         // pixel, advance the head.
-        drawing.move(*it, shades.of(it->color).life);
+        drawing.move(drops, i, shades.ofRgb(drops.rgb(i)).life);
         // Remove at a border. The drop that follows a removed one is not
         // moved in this step: it goes straight to the border test.
-        while (it != drops.end() && isOutOfScreen(it)) {
-            drawing.erase(*it);
-            it = remove(it);
+        while (i != end && isOutOfScreen(i)) {
+            drawing.erase(drops, i);
+            i = drops.remove(i);
         }
         // Land where the next move would enter a taken cell. The drop that
         // follows a landed one is neither moved nor border-tested.
-        while (it != drops.end() && isDropDead(it)) {
-            land(*it);
-            drawing.erase(*it);
-            it = remove(it);
+        while (i != end && isDropDead(i)) {
+            land(i);
+            drawing.erase(drops, i);
+            i = drops.remove(i);
         }
-        if (it == drops.end())
+        if (i == end)
             break;
         // Draw it when drops are shown: its tail newest first, then its head.
         if (showDrops)
-            drawing.draw(*it, shades);
+            drawing.draw(drops, i, shades);
         else
-            drawing.erase(*it);
-        it = nextLive(it + 1);
+            drawing.erase(drops, i);
+        i = drops.nextLive(i + 1);
     }
     drawing.end(showDrops);
-    // Closing a gap moves every drop behind it: with a few removals in every
-    // step, that would be all of them in every step.
-    if (gaps > drops.size() / 16)
-        closeGaps();
+    drops.closeGapsIfMany();
     // Landed drops are drawn last and win; a kept picture shows the rest.
     if (drawing.whole())
         drawDeadDrops();
@@ -97,8 +95,9 @@ void RainSimulation::runNextStep()
     ++stepCount;
 }
 
-void RainSimulation::land(Raindrop& drop)
+void RainSimulation::land(size_t i)
 {
+    Raindrop drop = drops.record(i, tailLength, surface);
     drop.velocity = Vector2D(0.0f, 0.0f);
     landed.add(drop);
     ++landedCount;
@@ -128,64 +127,38 @@ void RainSimulation::createDrops()
         const float x = static_cast<float>(border + column % (surface.getWidth() - 2 * border));
         const double vx = (std::rand() % 199 + 1) / 100.0 - 1.0;
         const double vy = (std::rand() % 99 + 1) / 100.0;
-        drops.push_back(Raindrop(Vector2D(x, 0.0f),
-                                 Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
-                                 color, tailLength, surface));
-        gone.push_back(0);
+        drops.add(Vector2D(x, 0.0f), Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
+                  Surface::packRgb(color));
     }
-}
-
-std::vector<Raindrop>::iterator RainSimulation::nextLive(std::vector<Raindrop>::iterator it)
-{
-    while (it != drops.end() && gone[static_cast<size_t>(it - drops.begin())])
-        ++it;
-    return it;
-}
-
-std::vector<Raindrop>::iterator RainSimulation::remove(std::vector<Raindrop>::iterator it)
-{
-    gone[static_cast<size_t>(it - drops.begin())] = 1;
-    ++gaps;
-    return nextLive(it + 1);
-}
-
-void RainSimulation::closeGaps() const
-{
-    size_t kept = 0;
-    for (size_t i = 0; i < drops.size(); ++i) {
-        if (gone[i])
-            continue;
-        if (kept != i)
-            drops[kept] = std::move(drops[i]);
-        ++kept;
-    }
-    drops.erase(drops.begin() + static_cast<std::ptrdiff_t>(kept), drops.end());
-    gone.assign(kept, 0);
-    gaps = 0;
 }
 
 const std::vector<Raindrop>& RainSimulation::getDrops() const
 {
-    closeGaps();
-    return drops;
+    drops.closeGaps();
+    records.clear();
+    for (size_t i = 0; i < drops.size(); ++i)
+        records.push_back(drops.record(i, tailLength, surface));
+    return records;
 }
 
-void RainSimulation::lookAhead(std::vector<Raindrop>::iterator it)
+void RainSimulation::lookAhead(size_t i)
 {
-    // The drops stream in order, tails inside them, but each landing cell
-    // lies anywhere in the grid: ask for the cell of a drop a few places
-    // ahead, so that it is on its way in time.
-    if (drops.end() - it > 4) {
-        const auto soon = it + 4;
+    // The drops stream in order, but each landing cell lies anywhere in the
+    // grid: ask for the cell of a drop a few places ahead, so that it is on
+    // its way in time.
+    if (drops.size() - i > 4) {
         // The cell its landing test will read: two moves on.
-        const Vector2D next = soon->position + soon->velocity + soon->velocity;
+        const Vector2D next = drops.position(i + 4) + drops.velocity(i + 4) + drops.velocity(i + 4);
         const int x = pixelX(next), y = pixelY(next);
         if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
             __builtin_prefetch(&freeCells[x][y]);
     }
-    // Likewise the picture's rows that a drop further on will draw.
-    if (showDrops && drops.end() - it > 8)
-        drawing.announce(*(it + 8));
+    // Likewise the picture's rows that a drop further on will draw, and
+    // that drop itself further on still.
+    if (showDrops && drops.size() - i > 8)
+        drawing.announce(drops, i + 8);
+    if (showDrops && drops.size() - i > 16)
+        drops.fetch(i + 16);
 }
 
 void RainSimulation::drawDeadDrops()
@@ -195,23 +168,23 @@ void RainSimulation::drawDeadDrops()
 
 void RainSimulation::draw()
 {
-    for (const Raindrop& drop : getDrops())
-        surface.putPixel(pixelX(drop.position), pixelY(drop.position), drop.color);
+    for (size_t i = drops.nextLive(0); i != drops.size(); i = drops.nextLive(i + 1))
+        surface.putPixel(pixelX(drops.position(i)), pixelY(drops.position(i)), Surface::unpackRgb(drops.rgb(i)));
 }
 
-bool RainSimulation::isOutOfScreen(std::vector<Raindrop>::iterator& it)
+bool RainSimulation::isOutOfScreen(size_t i) const
 {
-    const int px = pixelX(it->position);
-    const int py = pixelY(it->position);
+    const int px = pixelX(drops.position(i));
+    const int py = pixelY(drops.position(i));
     return py >= height - border
         || px >= width - border
         || px <= border;
 }
 
-bool RainSimulation::isDropDead(std::vector<Raindrop>::iterator& it)
+bool RainSimulation::isDropDead(size_t i)
 {
     // Look one move ahead without moving the drop.
-    const Vector2D next = it->position + it->velocity;
+    const Vector2D next = drops.position(i) + drops.velocity(i);
     const int x = pixelX(next), y = pixelY(next);
     const int32_t* column = freeCells[x]; // checks x
     return y >= topTaken[static_cast<size_t>(x)] && column[y] == 0;

@@ -3,6 +3,7 @@
 #define NIMBREL_RAINSIMULATION_H
 
 #include "Array2D.h"
+#include "FallingDrops.h"
 #include "FrameDrawing.h"
 #include "LandedLayer.h"
 #include "Raindrop.h"
@@ -35,8 +36,6 @@ public:
     void drawDeadDrops();
     // Only the head pixel of every falling drop.
     void draw();
-    bool isOutOfScreen(std::vector<Raindrop>::iterator& it);
-    bool isDropDead(std::vector<Raindrop>::iterator& it);
 
     // The falling drops, in creation order; closes the gaps removals left.
     const std::vector<Raindrop>& getDrops() const;
@@ -47,12 +46,10 @@ public:
     bool isCellTaken(int x, int y) { return freeCells[x][y] == 0; }
 
 private:
-    // Falling, in creation order. Every step visits every drop, so they lie
-    // side by side in memory. A removed drop stays in place, marked gone,
-    // until the gaps are closed; reading the drops closes them (mutable).
-    mutable std::vector<Raindrop> drops;
-    mutable std::vector<uint8_t> gone; // one a drop: 1 once removed
-    mutable size_t gaps = 0;
+    // Falling, in creation order; reading them as records closes the gaps
+    // that removals left (mutable).
+    mutable FallingDrops drops;
+    mutable std::vector<Raindrop> records;
     LandedLayer landed;            // the picture of every landed drop
     int64_t landedCount;
     Surface& surface;
@@ -73,12 +70,10 @@ private:
     Raindrop::Shades shades;       // what the drops of the last colour met share
     FrameDrawing drawing;          // how the drops reach the picture
 
-    std::vector<Raindrop>::iterator nextLive(std::vector<Raindrop>::iterator it);
-    // Marks a drop gone; returns the next live one.
-    std::vector<Raindrop>::iterator remove(std::vector<Raindrop>::iterator it);
-    void land(Raindrop& drop);
-    void closeGaps() const;
-    void lookAhead(std::vector<Raindrop>::iterator it);
+    bool isOutOfScreen(size_t i) const;
+    bool isDropDead(size_t i);
+    void land(size_t i);
+    void lookAhead(size_t i);
     void take(int x, int y);
 
 public:

@@ -108,6 +108,14 @@ public:
                 take(c);
             return *this;
         }
+        // The same for a colour packed as 0x00RRGGBB, whose channels a
+        // packed colour holds exactly.
+        Shades& ofRgb(uint32_t rgb)
+        {
+            if (rgb != head)
+                take(Surface::unpackRgb(rgb));
+            return *this;
+        }
         uint32_t head;
         uint32_t life;
         // The colours by age, made when first drawn: hidden drops need none.
@@ -154,13 +162,18 @@ public:
     template <class Sink>
     void paintParts(Shades& shades, Sink&& sink) const
     {
-        // A long tail goes in parts of fixed size, so that drawing allocates
-        // nothing.
+        paintInParts([&](auto&& put) { paint(shades, put); }, sink);
+    }
+    // What paint(put) puts, handed to sink(at, rgb, count) in parts of fixed
+    // size, so that drawing a long tail allocates nothing.
+    template <class Paint, class Sink>
+    static void paintInParts(Paint&& paint, Sink&& sink)
+    {
         constexpr int PART = 16;
         Surface::Point at[PART];
         uint32_t rgb[PART];
         int n = 0;
-        paint(shades, [&](int x, int y, uint32_t value) {
+        paint([&](int x, int y, uint32_t value) {
             if (n == PART) {
                 sink(at, rgb, n);
                 n = 0;
@@ -222,6 +235,7 @@ public:
     Surface& surface;
 
 private:
+    friend class FallingDrops; // makes records of its drops
     static constexpr int32_t REDUCE_STEP = 15;
     // How many fades a channel goes on losing a step: none below one step,
     // so channels never go negative. Without branches: which channels fade
