@@ -204,6 +204,7 @@ TEST(LandedIdentity, SamePictureAsDrawingEveryLandedDropEveryFrame)
         {64, 48, 15, 2, -1, 1200, [](int step) { return (step / 300) % 2 == 1; }},
         {23, 12, 30, 1, 3, 700, [](int step) { return step % 7 < 3; }},
         {13, 8, 5, 1, 10, 1000, on},
+        {48, 36, 25, 1, 40, 1000, on},
         {50, 40, 8, 3, 0, 3000, [](int step) { return step >= 1500; }},
     };
     Seen total;
