@@ -121,10 +121,10 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
 {
     std::printf("# whole frames, picture %s, %dx%d at scale %d, dropRate %d, dropSpeed %d, tailLength %d, showDrops %d\n",
                 kept ? "kept" : "cleared", o.width, o.height, o.scale, o.rate, o.speed, o.tail, o.show ? 1 : 0);
-    std::printf("%10s %12s %12s %8s %10s %10s %10s %10s %8s %8s %10s\n", "steps", "frame_us", "bare_us", "ratio",
-                "walk_us", "falling", "landed", "rss_MiB", "rects", "rows", "pixels");
+    std::printf("%10s %12s %12s %8s %10s %10s %10s %8s %8s %10s\n", "steps", "frame_us", "bare_us", "ratio",
+                "falling", "landed", "rss_MiB", "rects", "rows", "pixels");
     SDL_Surface* screen = surface.videoSurface();
-    std::vector<double> frame, bare, walk;
+    std::vector<double> frame, bare;
     // What a kept frame hands the display, summed over the window: the X
     // server's cost follows the rows it copies more than their width, and
     // in heavy rain the pixels it copies.
@@ -153,25 +153,16 @@ void runFrames(const Options& o, SdlSurface& surface, RainSimulation& sim, bool 
             surface.display().present();
             SDL_FillRect(screen, nullptr, 0);
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t2).count());
-            // The least a step can cost: visiting every falling drop once.
-            const auto t3 = Clock::now();
-            float sum = 0.0f;
-            for (const Raindrop& drop : sim.getDrops())
-                sum += drop.position.y;
-            walk.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t3).count());
-            if (sum < 0.0f)
-                std::puts("");
         }
         if (n % o.window == 0) {
             const double f = median(frame), b = median(bare);
-            std::printf("%10ld %12.2f %12.2f %8.2f %10.2f %10zu %10lld %10.2f %8.1f %8.1f %10.0f\n", n, f, b,
-                        f / b, median(walk), sim.getDrops().size(), static_cast<long long>(sim.getLandedPixels()),
+            std::printf("%10ld %12.2f %12.2f %8.2f %10zu %10lld %10.2f %8.1f %8.1f %10.0f\n", n, f, b,
+                        f / b, sim.getDrops().size(), static_cast<long long>(sim.getLandedPixels()),
                         residentMiB(), static_cast<double>(rects) / o.window,
                         static_cast<double>(rows) / o.window, pixels / o.window);
             std::fflush(stdout);
             frame.clear();
             bare.clear();
-            walk.clear();
             rects = rows = 0;
             pixels = 0;
         }
