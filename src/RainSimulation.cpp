@@ -86,6 +86,7 @@ void RainSimulation::runNextStep()
     }
     drawing.end(showDrops);
     drops.closeGapsIfMany();
+    recordsStale = true;
     // Landed drops are drawn last and win; a kept picture shows the rest.
     if (drawing.whole())
         drawDeadDrops();
@@ -129,15 +130,19 @@ void RainSimulation::createDrops()
         const double vy = (std::rand() % 99 + 1) / 100.0;
         drops.add(Vector2D(x, 0.0f), Vector2D(static_cast<float>(vx), static_cast<float>(vy)),
                   Surface::packRgb(color));
+        recordsStale = true;
     }
 }
 
 const std::vector<Raindrop>& RainSimulation::getDrops() const
 {
-    drops.closeGaps();
-    records.clear();
-    for (size_t i = 0; i < drops.size(); ++i)
-        records.push_back(drops.record(i, tailLength, surface));
+    if (recordsStale) {
+        drops.closeGaps();
+        records.clear();
+        for (size_t i = 0; i < drops.size(); ++i)
+            records.push_back(drops.record(i, tailLength, surface));
+        recordsStale = false;
+    }
     return records;
 }
 

@@ -49,7 +49,10 @@ private:
     // Falling, in creation order; reading them as records closes the gaps
     // that removals left (mutable).
     mutable FallingDrops drops;
+    // The drops as records, made when read after a change, so that two
+    // reads without a step between them see the same vector.
     mutable std::vector<Raindrop> records;
+    mutable bool recordsStale = true;
     LandedLayer landed;            // the picture of every landed drop
     int64_t landedCount;
     Surface& surface;
