@@ -59,6 +59,11 @@ void Raindrop::Shades::take(const Surface::Color& c)
     filled = false;
 }
 
+void Raindrop::Shades::takeRgb(uint32_t rgb)
+{
+    take(Surface::unpackRgb(rgb));
+}
+
 void Raindrop::Shades::fill()
 {
     for (uint32_t age = 0; age < AGES; ++age)

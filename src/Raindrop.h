@@ -113,7 +113,7 @@ public:
         Shades& ofRgb(uint32_t rgb)
         {
             if (rgb != head)
-                take(Surface::unpackRgb(rgb));
+                takeRgb(rgb);
             return *this;
         }
         uint32_t head;
@@ -131,6 +131,7 @@ public:
         bool filled;
         uint32_t table[AGES];
         void take(const Surface::Color& c);
+        void takeRgb(uint32_t rgb);
         void fill();
     };
 
