@@ -90,7 +90,7 @@ public:
         const uint32_t head = look.head, mask = slotMask, most = maxSegments;
         const uint32_t* pixels = ring(i);
         const Tail tail = unpacked(motion[i].tail);
-        uint32_t ages = tail.ages | 1u << 31; // a slot past the tail reads age 31
+        uint32_t ages = tail.ages;
         uint32_t spare[1];
         const uintptr_t spareAt = reinterpret_cast<uintptr_t>(spare), first = reinterpret_cast<uintptr_t>(to);
         for (uint32_t k = 0; k < most; ++k) {
@@ -98,7 +98,8 @@ public:
             const uint32_t pixel = pixels[(tail.newest + k) & mask];
             const uintptr_t at = first + sizeof(uint32_t) * (uintptr_t(pixel >> 16) * uintptr_t(stride) + (pixel & 0xFFFF));
             const uintptr_t inTail = uintptr_t{0} - uintptr_t{k < tail.count};
-            *reinterpret_cast<uint32_t*>((at & inTail) | (spareAt & ~inTail)) = byAge[__builtin_ctz(ages)];
+            // A slot past the tail reads age 31.
+            *reinterpret_cast<uint32_t*>((at & inTail) | (spareAt & ~inTail)) = byAge[__builtin_ctz(ages | 1u << 31)];
             ages &= ages - 1;
         }
         to[ptrdiff_t(pixelY(motion[i].position)) * stride + pixelX(motion[i].position)] = head;
