@@ -30,7 +30,9 @@ class Outcomes(XTestCase):
     def outcome(self, settings, memory_mib=None, env=None):
         """'runs' or 'refused: <line>', after checking the way it ended."""
         program = self.start(settings=settings, memory_mib=memory_mib, env=env)
-        deadline = time.monotonic() + 20
+        # A picture of 20000x20000 is gigabytes to fill and hand over: on a
+        # busy 2-core machine its first frame can take more than 20 s.
+        deadline = time.monotonic() + 60
         while time.monotonic() < deadline and program.running():
             # The window that shows the first frame: sdl12-compat replaces
             # the one it opens first.
