@@ -114,8 +114,7 @@ public:
     // How many pixels paint draws.
     size_t pixelCount(size_t i) const { return unpacked(motion[i].tail).count + 1; }
 
-    // Starts fetching drop i, which the step reaches soon: a kept picture
-    // reads a drop's tail some drops ahead, to fetch the picture's rows.
+    // Starts fetching drop i, which the step reaches soon.
     void fetch(size_t i) const
     {
         __builtin_prefetch(&motion[i]);
@@ -126,7 +125,6 @@ public:
 
     // A removed drop keeps its slot, marked gone, until the gaps are closed:
     // closing a gap moves every drop behind it.
-    bool isGone(size_t i) const { return gone[i] != 0; }
     size_t nextLive(size_t i) const
     {
         while (i < gone.size() && gone[i])

@@ -60,12 +60,17 @@ public:
     }
     // Ends the drops of a step; shown says whether they were drawn.
     void end(bool shown) { dropsShown = shown; }
-    // The surface is told of the pixels drop will draw, a few drops ahead,
-    // on a large kept picture far out of the cache.
+    // Drop i is at hand: the surface is told of the pixels the drop 8 places
+    // on will draw, on a kept picture far out of the cache, and the drop 16
+    // places on, which that reads early, starts on its way.
     void announce(const FallingDrops& drops, size_t i)
     {
-        if (giveBack) // a picture drawn whole has no pixel to wait for
-            tell(drops, i);
+        if (!giveBack) // a picture drawn whole has no pixel to wait for
+            return;
+        if (drops.size() - i > 8)
+            tell(drops, i + 8);
+        if (drops.size() - i > 16)
+            drops.fetch(i + 16);
     }
 
 private:

@@ -158,12 +158,9 @@ void RainSimulation::lookAhead(size_t i)
         if (x >= 0 && x < freeCells.getSizeX() && y >= topTaken[static_cast<size_t>(x)] && y < freeCells.getSizeY())
             __builtin_prefetch(&freeCells[x][y]);
     }
-    // Likewise the picture's rows that a drop further on will draw, and
-    // that drop itself further on still.
-    if (showDrops && drops.size() - i > 8)
-        drawing.announce(drops, i + 8);
-    if (showDrops && drops.size() - i > 16)
-        drops.fetch(i + 16);
+    // Likewise the picture's rows that drops further on will draw.
+    if (showDrops)
+        drawing.announce(drops, i);
 }
 
 void RainSimulation::drawDeadDrops()
