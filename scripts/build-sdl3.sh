@@ -20,7 +20,11 @@ mkdir -p "$dir"/{src,build,apt/lists/partial,apt/cache/archives/partial}
 # apt state of its own: the system's apt never sees Debian 13.
 mirror=$(grep -hoE '^(URIs:|deb) *https?://[^ ]*/debian/?( |$)' /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null \
            | grep -oE 'https?://[^ ]*' | head -n1 || true)
-echo "deb-src ${mirror:-http://deb.debian.org/debian} trixie main" >"$dir/apt/sources.list"
+if [ -z "$mirror" ]; then
+  echo "build-sdl3.sh: no Debian mirror in this machine's apt sources (/etc/apt/sources.list*), so Debian 13's sources cannot be fetched" >&2
+  exit 1
+fi
+echo "deb-src $mirror trixie main" >"$dir/apt/sources.list"
 apt=(-o Dir::Etc::SourceList="$dir/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
      -o Dir::State::Lists="$dir/apt/lists" -o Dir::Cache="$dir/apt/cache" -o APT::Sandbox::User="$(id -un)")
 apt-get "${apt[@]}" -qq update
