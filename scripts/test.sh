@@ -9,14 +9,15 @@
 # Debian's SDL 2.
 #
 # The builds and their tests run side by side; each line of output starts
-# with its build. The tests that time frames or CPU (label "timed") run one
-# at a time, beside nothing but work without a deadline, at a lower
-# priority: the other builds and the unit tests. The other whole-program
-# tests follow, several at a time, as most of them wait on the program.
+# with its build. Every build's whole-program tests start as soon as it is
+# built, but together no more of them run at once than NIMBREL_E2E_SLOTS
+# (default: one a core), since each keeps an X server and the program busy;
+# the builds and unit tests run beside them at a lower priority.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --tests --no-sdl3
 jobs=$(nproc)
+export NIMBREL_E2E_SLOTS=${NIMBREL_E2E_SLOTS:-$jobs}
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 asan=(-DCMAKE_BUILD_TYPE=Debug -DNIMBREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$sanitize"
@@ -62,15 +63,6 @@ prepare() {
   [ "$status" -eq 0 ] && marked "$dir" check 10 -LE e2e -j"$jobs"
 }
 
-# descendants PID: the processes that PID started, and theirs.
-descendants() {
-  local child
-  for child in $(ps -o pid= --ppid "$1"); do
-    echo "$child"
-    descendants "$child"
-  done
-}
-
 # built DIR: waits until DIR is built; fails if its build failed.
 built() {
   while [ ! -e "$state/$1" ]; do sleep 1; done
@@ -97,9 +89,8 @@ after_sdl3() {
   fi
 }
 
-# The SDL 1.2 build first, so that its timed tests can start, and SDL 3
-# beside it at a lower priority; the benchmark is built once, in the SDL 2
-# build.
+# The SDL 1.2 build first, so that its tests can start, and SDL 3 beside it
+# at a lower priority; the benchmark is built once, in the SDL 2 build.
 pids=()
 prepare build-sdl12 0 1.2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF &
 pids+=($!)
@@ -114,25 +105,23 @@ pids+=($!)
 prepare build-asan 10 2 "${asan[@]}" &
 pids+=($!)
 
-failed=0
+# e2e DIR: once DIR is built (and, for the SDL 2 build's tests on
+# sdl2-compat, SDL 3), its whole-program tests, as many at once as there are
+# slots; the slots keep all builds' tests together within them.
+e2e() {
+  if built "$1" && { [ "$1" != build ] || built sdl3; }; then
+    marked "$1" check 0 -L e2e -j"$NIMBREL_E2E_SLOTS"
+  else
+    return 1
+  fi
+}
+
 builds=(build-sdl12 build build-sdl3 build-asan)
 for dir in "${builds[@]}"; do
-  # The SDL 2 build's tests run on sdl2-compat too.
-  if built "$dir" && { [ "$dir" != build ] || built sdl3; }; then
-    marked "$dir" check 0 -L timed || failed=1
-  else
-    failed=1
-  fi
+  e2e "$dir" &
+  pids+=($!)
 done
-# Nothing is timed any more: what is left of the builds and unit tests gets
-# its full share (where this may raise a priority: as root).
-renice -n 0 $(descendants $$) >/dev/null 2>&1 || true
-for dir in "${builds[@]}"; do
-  if built "$dir"; then
-    marked "$dir" check 0 -L e2e -LE timed -j$((2 * jobs)) &
-    pids+=($!)
-  fi
-done
+failed=0
 for pid in "${pids[@]}"; do
   wait "$pid" || failed=1
 done

@@ -9,7 +9,9 @@
 // $NIMBREL_FLIPS when the process exits. At the first frame it also writes
 // the version of the SDL library the process really runs on and the time of
 // that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
-// writes no count, and the tests must know which library they ran on.
+// writes no count, and the tests must know which library they ran on. While
+// it runs, $NIMBREL_FLIPS.live holds the count so far, a native long in
+// shared memory, so that a test can wait for frames rather than for time.
 // Times are CLOCK_MONOTONIC seconds, as Python's time.monotonic().
 //
 // Once the file named by $NIMBREL_STALL exists, the next frame never
@@ -19,6 +21,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -120,14 +123,33 @@ void hangOnceAsked()
         pause();
 }
 
+// The live count, mapped at the first frame; a store a frame keeps it.
+long* mapLiveCount()
+{
+    const char* flipsPath = std::getenv("NIMBREL_FLIPS");
+    if (flipsPath == nullptr)
+        return nullptr;
+    const int fd = open((std::string(flipsPath) + ".live").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return nullptr;
+    void* at = ftruncate(fd, sizeof(long)) == 0 ? mmap(nullptr, sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                                                 : MAP_FAILED;
+    close(fd);
+    return at == MAP_FAILED ? nullptr : static_cast<long*>(at);
+}
+
 void counted()
 {
+    static long* live = nullptr;
     hangOnceAsked();
     last = seconds();
     if (flips++ == 0) {
         first = last;
+        live = mapLiveCount();
         writeVersion(first);
     }
+    if (live != nullptr)
+        __atomic_store_n(live, flips, __ATOMIC_RELAXED);
 }
 
 template <typename Function>

@@ -41,6 +41,24 @@ def is_library(version, library=LIBRARY):
 ON_SDL12 = LIBRARY in ("sdl1.2", "sdl12-compat")
 ON_SDL3 = LIBRARY in ("sdl2-compat", "sdl3")
 
+# The one deadline of every wait for an event: generous, since a sanitizer
+# build beside other tests on a busy machine is many times slower, and
+# nothing waits it out unless the event never comes.
+DEADLINE = float(os.environ.get("NIMBREL_TEST_DEADLINE", "120"))
+
+
+def wait_for(condition, failure, every=0.1):
+    """condition()'s first true value, asked every `every` seconds; fails the
+    test with failure (a text, or a function that makes one) at the deadline."""
+    deadline = time.monotonic() + DEADLINE
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("after %d s: %s" % (DEADLINE, failure() if callable(failure) else failure))
+        time.sleep(every)
+
 
 class Xvfb:
     """An X server of the test's own; -noreset so that a second client can connect."""
@@ -81,15 +99,13 @@ class Xvfb:
                              env=self.env(), capture_output=True, check=True).stdout
         return parse_ppm(out)
 
-    def wait_for_picture(self, window, ready, timeout=60, every=1.0):
-        """The window's picture once ready(picture) holds, or the last one taken
-        when timeout seconds pass; a sanitizer build rains slowly."""
-        deadline = time.monotonic() + timeout
-        while True:
-            time.sleep(every)
+    def wait_for_picture(self, window, ready, failure="the picture never showed what the test waits for",
+                         every=0.3):
+        """The window's picture once ready(picture) holds."""
+        def shown():
             picture = Picture(self.screenshot(window))
-            if ready(picture) or time.monotonic() > deadline:
-                return picture
+            return ready(picture) and picture
+        return wait_for(shown, failure, every)
 
     def save_png(self, path, window="root"):
         subprocess.run(["timeout", "15", "import", "-window", str(window), path],
@@ -198,6 +214,20 @@ class Program:
             return None
         return tuple(int(n) for n in version.split(".")), float(at)
 
+    def frames_shown(self):
+        """How many frames the running program has shown so far."""
+        try:
+            with open(self.flips + ".live", "rb") as f:
+                return int.from_bytes(f.read(8) or b"\0", "little")
+        except FileNotFoundError:
+            return 0
+
+    def wait_frames(self, count):
+        """Waits until the program has shown count more frames than now."""
+        target = self.frames_shown() + count
+        wait_for(lambda: self.assertRunning() or self.frames_shown() >= target,
+                 lambda: "only %d of %d frames shown" % (self.frames_shown(), target))
+
     def shown_version(self):
         """The SDL version the program runs on, once it has shown a frame."""
         first = self.first_frame()
@@ -222,34 +252,26 @@ class Program:
         with open("/proc/%d/status" % self.proc.pid) as f:
             return int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M).group(1)) / 1024
 
-    def find_window(self, timeout=30):
+    def find_window(self):
         """The top-level window of the program (the one a window manager talks
         to), once the program has shown a frame in it: SDL 2 under sdl12-compat
         opens a window and replaces it with another before the first frame."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.proc.poll() is not None:
-                raise AssertionError("nimbrel ended early with status %s: %s"
-                                     % (self.proc.returncode, self.stdout()))
-            if self.shown_version() is not None or not self.counted:
-                ids = self.visible_windows()
-                if ids:
-                    self.window = ids[0]
-                    return self.window
-            time.sleep(0.1)
-        raise AssertionError("no window with a frame in it appeared")
+        def shown():
+            self.assertRunning()
+            ids = (self.shown_version() is not None or not self.counted) and self.visible_windows()
+            return ids and ids[0]
+        self.window = wait_for(shown, "no window with a frame in it appeared")
+        return self.window
 
-    def first_shown(self, timeout=30):
+    def first_shown(self):
         """Waits for the first frame, for a program with no X window to find
         (on Wayland)."""
-        deadline = time.time() + timeout
-        while self.shown_version() is None:
-            if self.proc.poll() is not None:
-                raise AssertionError("nimbrel ended early with status %s: %s"
-                                     % (self.proc.returncode, self.stdout()))
-            if time.time() > deadline:
-                raise AssertionError("nimbrel showed no frame")
-            time.sleep(0.1)
+        wait_for(lambda: self.assertRunning() or self.shown_version(), "nimbrel showed no frame")
+
+    def assertRunning(self):
+        if self.proc.poll() is not None:
+            raise AssertionError("nimbrel ended early with status %s: %s"
+                                 % (self.proc.returncode, self.stdout() + self.stderr()))
 
     def visible_windows(self):
         r = self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)])
@@ -424,10 +446,6 @@ class XTestCase(unittest.TestCase):
         self.addCleanup(program.close)
         return program
 
-    def assertStillRunning(self, program, seconds=1.0):
-        time.sleep(seconds)
-        self.assertTrue(program.running(), "nimbrel ended with status %s" % program.proc.returncode)
-
 
 # A build installed as the package would be, for tests of the installed files.
 STAGE_PREFIX = "nimbrel-stage-"
@@ -539,22 +557,18 @@ class Weston:
             raise
 
     def _wait_ready(self, xwayland):
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
+        def ready():
             if self.proc.poll() is not None:
                 raise RuntimeError("weston ended with status %s: %s" % (self.proc.returncode, self.log_text()))
             # Its desktop shell's panel shows once it is up; Xwayland's display
             # is named in the log once it listens.
-            ready = os.path.exists(os.path.join(self.runtime, self.socket)) and self.window() is not None
-            if ready and xwayland:
-                for line in self.log_text().splitlines():
-                    if "xserver listening on display" in line:
-                        self.display = line.rsplit(" ", 1)[1]
-            if ready and (self.display or not xwayland):
-                time.sleep(0.5)
-                return
-            time.sleep(0.1)
-        raise RuntimeError("weston did not start: " + self.log_text())
+            if not os.path.exists(os.path.join(self.runtime, self.socket)) or self.window() is None:
+                return False
+            for line in self.log_text().splitlines():
+                if "xserver listening on display" in line:
+                    self.display = line.rsplit(" ", 1)[1]
+            return self.display or not xwayland
+        wait_for(ready, lambda: "weston did not start: " + self.log_text())
 
     def log_text(self):
         try:
@@ -599,8 +613,7 @@ class Weston:
         # weston sees the pointer enter and gives the surface under it the
         # pointer before anything else comes.
         for to in ((self.width + 8, self.height + 8), (x, y)):
-            self.xvfb.run(["xdotool", "mousemove", str(to[0]), str(to[1])])
-            time.sleep(0.3)
+            self.xvfb.run(["xdotool", "mousemove", "--sync", str(to[0]), str(to[1])])
 
     def cpu_seconds(self):
         """CPU time of weston and, with xwayland, of Xwayland, which it started."""
@@ -618,3 +631,27 @@ class Weston:
         end_group(self.proc, 5)
         self.xvfb.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+def take_slot():
+    """Holds one of NIMBREL_E2E_SLOTS slots, shared by every build's tests on
+    the machine, until the process ends, so that no more whole-program tests
+    run at once than the machine carries; unset or 0: no limit."""
+    slots = int(os.environ.get("NIMBREL_E2E_SLOTS") or 0)
+    folder = os.path.join(tempfile.gettempdir(), "nimbrel-e2e-slots")
+    os.makedirs(folder, exist_ok=True)
+    while slots > 0:
+        for number in range(slots):
+            slot = open(os.path.join(folder, str(number)), "a")
+            try:
+                fcntl.flock(slot, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                return slot
+            except BlockingIOError:
+                slot.close()
+        time.sleep(0.2)
+    return None
+
+
+if __name__ == "__main__":  # python3 -m harness [unittest's options] TESTS: run them in a slot
+    held = take_slot()
+    unittest.main(module=None)

@@ -11,11 +11,10 @@ session of its own, with its settings in a key file."""
 import os
 import shutil
 import subprocess
-import time
 import unittest
 
-from harness import (Picture, Xvfb, end_group, hold_system_paths, kill_now, install_staged, link_system_path,
-                     processes_of, staging_unavailable)
+from harness import (Xvfb, end_group, hold_system_paths, kill_now, install_staged, link_system_path, processes_of,
+                     staging_unavailable, wait_for)
 from test_xscreensaver import ensure_user, scratch_home
 
 USER = "nimbrel-mate"
@@ -75,17 +74,15 @@ class MateTest(unittest.TestCase):
             stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, start_new_session=True)
         self.addCleanup(self.stop_daemon)
         bus = os.path.join(self.home, "bus")
-        deadline = time.time() + 20
-        while True:
+
+        def answers():
             self.assertIsNone(self.daemon.poll(), "mate-screensaver ended: " + self.daemon_log())
-            self.assertLess(time.time(), deadline, "mate-screensaver does not answer: " + self.daemon_log())
             # Never a command without the address: it would start a bus of its own.
             if os.path.exists(bus):
                 with open(bus) as f:
                     self.env["DBUS_SESSION_BUS_ADDRESS"] = f.read().strip()
-                if self.command("--query").returncode == 0:
-                    break
-            time.sleep(0.3)
+                return self.command("--query").returncode == 0
+        wait_for(answers, lambda: "mate-screensaver does not answer: " + self.daemon_log(), every=0.3)
 
     def as_user(self, *args):
         return ["runuser", "-u", USER, "--", "env", "-i", *("%s=%s" % kv for kv in self.env.items()), *args]
@@ -119,7 +116,8 @@ class MateTest(unittest.TestCase):
         answer = self.command("--activate")
         self.assertEqual(answer.returncode, 0, answer.stdout + answer.stderr)
         floor = self.HEIGHT - 6
-        picture = self.xvfb.wait_for_picture("root", lambda p: p.lit(top=floor - 1, bottom=floor) != [])
+        picture = self.xvfb.wait_for_picture("root", lambda p: p.lit(top=floor - 1, bottom=floor) != [],
+                                             lambda: "no heap on the floor: " + self.daemon_log())
         if os.environ.get("NIMBREL_SCREENSHOTS"):
             self.xvfb.save_png(os.path.join(os.environ["NIMBREL_SCREENSHOTS"], "mate.png"))
         nimbrels = processes_of(self.binary)
@@ -131,16 +129,12 @@ class MateTest(unittest.TestCase):
         for pid in nimbrels:
             own = self.xvfb.run(["xdotool", "search", "--pid", str(pid)]).stdout.split()
             self.assertEqual(own, [], "nimbrel opened a window of its own")
-        before = len(Picture(self.xvfb.screenshot()).lit())
-        time.sleep(1.0)
-        self.assertGreater(len(Picture(self.xvfb.screenshot()).lit()), before, "the rain stopped")
+        before = len(picture.lit())
+        self.xvfb.wait_for_picture("root", lambda p: len(p.lit()) > before, "the heap stopped growing")
 
         answer = self.command("--deactivate")
         self.assertEqual(answer.returncode, 0, answer.stdout + answer.stderr)
-        deadline = time.time() + 5
-        while self.hack_processes() and time.time() < deadline:
-            time.sleep(0.2)
-        self.assertEqual(self.hack_processes(), [], "nimbrel outlived the deactivation")
+        wait_for(lambda: not self.hack_processes(), "nimbrel outlived the deactivation")
         self.assertIsNone(self.daemon.poll(), "mate-screensaver ended: " + self.daemon_log())
         self.assertIn("inactive", self.command("--query").stdout)
 

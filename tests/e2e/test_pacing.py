@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
-"""Frames paced to a steady rate where SDL's flip does not wait for the display,
-and the ways a stop signal ends them."""
+"""Frames never come faster than the frame rate where SDL's flip does not
+wait for the display, and the ways a stop signal ends them. How fast frames
+come on a given machine, and at what cost, is the benchmarks' business
+(scripts/pacing_bench.py)."""
 import os
 import shutil
 import signal
@@ -8,80 +10,36 @@ import tempfile
 import time
 import unittest
 
-from harness import XTestCase, cpu_seconds
+from harness import XTestCase, wait_for
 
 
 class PacingTest(XTestCase):
 
-    def run_for(self, seconds, settings=None):
-        """(frames a second, nimbrel's CPU seconds, the X server's CPU seconds)."""
-        program = self.start(settings=settings)
-        program.find_window()
-        x_before = cpu_seconds(self.xvfb.proc.pid)
-        time.sleep(seconds)
-        cpu = program.cpu_seconds()
-        x_cpu = cpu_seconds(self.xvfb.proc.pid) - x_before
-        program.click()
-        self.assertEqual(program.wait(10), 0)
-        frames, span = program.frames()
-        return frames / span, cpu, x_cpu
-
-    def test_sixty_frames_a_second_by_default(self):
-        rate, cpu, _ = self.run_for(5.0)
-        self.assertGreaterEqual(rate, 55)
-        self.assertLessEqual(rate, 65)
-        # Sleeping, not spinning: far from a whole core.
-        self.assertLess(cpu, 2.5)
-
-    def test_frame_rate_setting(self):
-        for settings, low, high in (("frameRate=30\n", 27, 33), ("frameRate=-4\n", 55, 65)):
+    def test_frames_never_come_faster_than_the_frame_rate(self):
+        # frameRate=-4 is no rate: the default, 60, not frames back to back.
+        for settings, most in (("", 60), ("frameRate=30\n", 30), ("frameRate=-4\n", 60)):
             with self.subTest(settings=settings):
-                rate, _, _ = self.run_for(3.0, settings)
-                self.assertGreaterEqual(rate, low)
-                self.assertLessEqual(rate, high)
-
-    def test_frame_rate_zero_makes_frames_back_to_back(self):
-        rate, cpu, x_cpu = self.run_for(3.0, "frameRate=0\n")
-        self.assertGreater(rate, 300)
-        # Never sleeping: a small frame leaves nimbrel waiting on the X server
-        # as it takes each one, so the two of them are busy between them.
-        self.assertGreater(cpu + x_cpu, 1.5)
-
-    def test_a_click_ends_it_within_a_frame_or_so(self):
-        program = self.start(settings="frameRate=5\n")  # 200 ms a frame
-        program.find_window()
-        time.sleep(1.0)
-        start = time.monotonic()
-        program.click()
-        self.assertEqual(program.wait(10), 0)
-        # the click itself (xdotool) and one frame of 200 ms, with room to spare
-        self.assertLess(time.monotonic() - start, 1.0)
-
-    def test_sigterm_and_sigint_end_it_with_status_0(self):
-        for sig in (signal.SIGTERM, signal.SIGINT):
-            with self.subTest(signal=sig.name):
-                program = self.start()
+                program = self.start(settings=settings)
                 program.find_window()
-                time.sleep(0.5)
-                program.proc.send_signal(sig)
+                program.wait_frames(2 * most)
+                program.click()
                 self.assertEqual(program.wait(10), 0)
-                frames, _ = program.frames()
-                self.assertGreater(frames, 10)
+                frames, span = program.frames()
+                # Frame k is due k / rate seconds after the first, never sooner.
+                self.assertLessEqual((frames - 1) / span, most * 1.02, (frames, span))
 
-    def test_a_stop_signal_makes_no_further_frame(self):
-        # Two frames a second, and the signal half way between two of them:
-        # a frame made after the signal would come a quarter second later.
+    def test_a_stop_signal_ends_it_with_status_0_and_makes_no_further_frame(self):
+        # Two frames a second: the signal comes while nimbrel waits for the next.
         for sig in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=sig.name):
                 program = self.start(settings="frameRate=2\n")
                 program.find_window()
-                _, first = program.first_frame()
-                time.sleep(max(0.0, first + 1.25 - time.monotonic()))
+                program.wait_frames(2)
                 sent = time.monotonic()
                 program.proc.send_signal(sig)
                 self.assertEqual(program.wait(10), 0)
                 frames, _ = program.frames()
-                self.assertEqual(frames, 3)
+                self.assertGreaterEqual(frames, 3)
                 self.assertLess(program.last_frame_time(), sent)
 
     def test_a_stop_signal_ends_it_within_2_s_while_a_frame_hangs(self):
@@ -95,11 +53,8 @@ class PacingTest(XTestCase):
                 program = self.start(env={"NIMBREL_STALL": flag})
                 program.find_window()
                 open(flag, "w").close()
-                deadline = time.monotonic() + 10
-                while not os.path.exists(flag + ".stuck") and time.monotonic() < deadline:
-                    time.sleep(0.02)
-                self.assertTrue(os.path.exists(flag + ".stuck"), "no frame hung")
-                self.assertStillRunning(program, 0.5)
+                wait_for(lambda: os.path.exists(flag + ".stuck"), "no frame hung")
+                program.assertRunning()
                 sent = time.monotonic()
                 program.proc.send_signal(sig)
                 self.assertEqual(program.wait(2.0), 0)

@@ -4,7 +4,6 @@ import os
 import re
 import shutil
 import tempfile
-import time
 import unittest
 
 from harness import LIBRARY, ROOT, FullScreenGranter, Picture, XTestCase, Xvfb
@@ -22,9 +21,14 @@ def viewable_size_windows(xvfb, width, height):
     return found
 
 
-def lit_after(xvfb, program, seconds):
-    time.sleep(seconds)
+def lit_after(xvfb, program, frames):
+    """What is lit once the program has shown that many more frames."""
+    program.wait_frames(frames)
     return Picture(xvfb.screenshot(program.window)).lit()
+
+
+def wait_lit(xvfb, program):
+    return xvfb.wait_for_picture(program.window, lambda p: p.lit() != [], "nothing is drawn").lit()
 
 
 class GrantingXTestCase(XTestCase):
@@ -69,28 +73,31 @@ class SettingsTest(GrantingXTestCase):
             with self.subTest(settings=settings):
                 program = self.start(settings=settings)
                 program.find_window()
-                time.sleep(0.5)
+                program.wait_frames(10)
                 self.assertEqual(bool(viewable_size_windows(self.xvfb, 1024, 768)), full)
                 self.assertFullScreenIsLibrarys(program, full)
                 program.click()
                 self.assertEqual(program.wait(10), 0)
 
     def test_show_drops_only_with_a_number(self):
-        # Two seconds at 60 frames a second: no drop can have landed yet, so
-        # anything lit is a falling drop.
+        # Within 150 frames no drop can have landed yet (the floor is more
+        # than 400 rows down), so anything lit is a falling drop.
         for settings, shown in (("showDrops=1\n", True), ("showDrops=true\n", False),
                                 ("showDrops=0\n", False)):
             with self.subTest(settings=settings):
                 program = self.start(settings=settings)
                 program.find_window()
-                self.assertEqual(bool(lit_after(self.xvfb, program, 2.0)), shown)
-                program.key("d")
-                self.assertEqual(bool(lit_after(self.xvfb, program, 0.5)), not shown)
+                for drawn in (shown, not shown):  # then D switches
+                    if drawn:
+                        wait_lit(self.xvfb, program)
+                    else:
+                        self.assertEqual(lit_after(self.xvfb, program, 60)[:5], [])
+                    program.key("d")
 
     def test_drop_speed_zero_runs_with_the_default(self):
         program = self.start(settings="dropSpeed=0\nshowDrops=1\n")
         program.find_window()
-        self.assertTrue(lit_after(self.xvfb, program, 2.0))
+        wait_lit(self.xvfb, program)
         self.assertTrue(program.running())
 
     def test_a_settings_file_that_blocks_or_never_ends_gives_the_defaults(self):
@@ -101,7 +108,7 @@ class SettingsTest(GrantingXTestCase):
         for what, make in cases:
             with self.subTest(what):
                 program = self.start(settings=make)
-                program.find_window(timeout=10)
+                program.find_window()
                 self.assertEqual(program.geometry(), (640, 480))
                 resident[what] = program.resident_mib()
         # Nothing of an endless file kept: it grew by hundreds of MiB a second.
@@ -165,12 +172,12 @@ class ReadmeExampleTest(XTestCase):
         program = self.start(settings=example)
         program.find_window()
         self.assertEqual(program.geometry(), (640, 480))
-        self.assertEqual(lit_after(self.xvfb, program, 2.0), [])  # falling drops hidden
-        time.sleep(3.0)
+        self.assertEqual(lit_after(self.xvfb, program, 120), [])  # falling drops hidden
+        program.wait_frames(60)
         program.click()
         self.assertEqual(program.wait(10), 0)
         frames, seconds = program.frames()
-        self.assertAlmostEqual(frames / seconds, 60, delta=5)
+        self.assertLessEqual((frames - 1) / seconds, 60 * 1.02)  # paced at the default
 
 
 class ScreenSizeTest(GrantingXTestCase):
@@ -197,7 +204,7 @@ class ScreenSizeTest(GrantingXTestCase):
                 self.assertEqual(program.geometry(), size)
                 self.assertFullScreenIsLibrarys(program, full)
                 picture = self.xvfb.wait_for_picture("root" if full else program.window,
-                                                     lambda p: len(p.lit()) >= 200, every=0.5)
+                                                     lambda p: len(p.lit()) >= 200, "no heap formed")
                 lit = picture.lit()
                 self.assertEqual((picture.width, picture.height), size)
                 self.assertGreaterEqual(len(lit), 200, "no heap formed")

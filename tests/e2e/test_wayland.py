@@ -6,10 +6,9 @@ ends it with status 0."""
 import shutil
 import signal
 import subprocess
-import time
 import unittest
 
-from harness import ON_SDL12, Program, Weston
+from harness import ON_SDL12, Program, Weston, wait_for
 
 SETTINGS = "xRes=640\nyRes=480\nshowDrops=1\n"
 
@@ -42,20 +41,16 @@ class OnWeston:
     def window_box(self):
         """(left, top) of the rain on weston's output once it shows: black,
         640x480 (sampled), with drops that move."""
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            time.sleep(1)
+        def moving_rain():
             shot = self.weston.screenshot()
             box = black_box(shot)
-            if box is None:
-                continue
-            left, top, right, bottom = box
-            lit = shot.lit(left, top, right, bottom)
-            if lit and self.weston.screenshot().lit(left, top, right, bottom) != lit:
-                self.assertLessEqual(abs(right - left - 640), 4, box)
-                self.assertLessEqual(abs(bottom - top - 480), 4, box)
-                return left, top
-        self.fail("no rain showed on weston's output: %s" % self.program.stderr())
+            lit = box and shot.lit(*box)
+            return lit and self.weston.screenshot().lit(*box) != lit and box
+        left, top, right, bottom = wait_for(
+            moving_rain, lambda: "no rain showed on weston's output: %s" % self.program.stderr(), every=0.5)
+        self.assertLessEqual(abs(right - left - 640), 4, (left, top, right, bottom))
+        self.assertLessEqual(abs(bottom - top - 480), 4, (left, top, right, bottom))
+        return left, top
 
     def test_rain_shows_and_a_click_ends_it(self):
         left, top = self.window_box()
@@ -67,10 +62,8 @@ class OnWeston:
         self.weston.key_at(left + 320, top + 240, "d")
         # The heap is still low: the upper half holds falling drops only.
         # (Inset: the box found is sampled every 4 pixels.)
-        deadline = time.monotonic() + 10
-        while self.weston.screenshot().lit(left + 8, top + 8, left + 632, top + 240):
-            self.assertLess(time.monotonic(), deadline, "the drops stayed after D")
-            time.sleep(0.5)
+        wait_for(lambda: not self.weston.screenshot().lit(left + 8, top + 8, left + 632, top + 240),
+                 "the drops stayed after D", every=0.5)
         self.assertTrue(self.program.running(), self.program.stderr())
 
     def test_rain_shows_and_sigterm_ends_it_with_status_0_within_2_seconds(self):

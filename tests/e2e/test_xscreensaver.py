@@ -9,13 +9,12 @@ import shlex
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
 from harness import (BIN, LIBRARY, ON_SDL12, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group,
                      kill_now, hold_system_paths, install_staged, link_system_path, make_window, processes_of,
-                     staging_unavailable)
+                     staging_unavailable, wait_for)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -95,7 +94,7 @@ class PreviewTest(XTestCase):
         # options make heavy, unpaced rain with the falling drops shown.
         quiet = "dropRate=0\ndropSpeed=100000\nframeRate=1\nshowDrops=0\ntailLength=0\n"
         window, plain = self.run_wrapper(200, 150, ["-root"], quiet)
-        time.sleep(3.0)
+        plain.wait_frames(3)
         self.assertEqual(Picture(self.xvfb.screenshot(window.id)).lit(), [], "rain without the options")
         self.assertEndsOnSigterm(plain)
 
@@ -383,13 +382,10 @@ class DaemonTest(unittest.TestCase):
         cls.daemon = subprocess.Popen(args, env=env, stdout=cls.log, stderr=subprocess.STDOUT,
                                       stdin=subprocess.DEVNULL)
         # It answers commands once it has set itself up on the screen.
-        deadline = time.time() + 15
-        while time.time() < deadline:
+        def answers():
             self.assertIsNone(cls.daemon.poll(), "xscreensaver ended: " + self.daemon_log())
-            if self.command("-time").returncode == 0:
-                return
-            time.sleep(0.3)
-        self.fail("xscreensaver does not answer: " + self.daemon_log())
+            return self.command("-time").returncode == 0
+        wait_for(answers, lambda: "xscreensaver does not answer: " + self.daemon_log(), every=0.3)
 
     @classmethod
     def stop_daemon(cls):
@@ -442,17 +438,15 @@ class DaemonTest(unittest.TestCase):
 
     def deactivate_and_expect_no_nimbrel(self):
         self.assertEqual(self.command("-deactivate").returncode, 0)
-        deadline = time.time() + 5
-        while self.our_nimbrels() and time.time() < deadline:
-            time.sleep(0.2)
-        self.assertEqual(self.our_nimbrels(), [], "nimbrel outlived the deactivation")
+        wait_for(lambda: not self.our_nimbrels(), "nimbrel outlived the deactivation")
 
     def test_hack_shows_the_heap_and_ends_with_the_screensaver(self):
         self.start_daemon()
         self.addCleanup(self.stop_daemon)
         self.assertEqual(self.command("-activate").returncode, 0)
         floor = self.HEIGHT - 6
-        picture = self.xvfb.wait_for_picture("root", lambda p: p.lit(top=floor - 1, bottom=floor) != [])
+        picture = self.xvfb.wait_for_picture("root", lambda p: p.lit(top=floor - 1, bottom=floor) != [],
+                                             lambda: "no heap on the floor: " + self.daemon_log())
         rows = {y for _, y in picture.lit()}
         self.assertTrue(self.our_nimbrels(), "no nimbrel runs: " + self.daemon_log())
         self.assertIn(floor - 1, rows, "no heap on the floor: " + self.daemon_log())
@@ -462,9 +456,8 @@ class DaemonTest(unittest.TestCase):
             own = self.xvfb.run(["xdotool", "search", "--pid", str(pid)]).stdout.split()
             self.assertEqual(own, [], "nimbrel opened a window of its own")
         # The rain goes on in the screensaver's window: the heap grows.
-        before = len(Picture(self.xvfb.screenshot()).lit())
-        time.sleep(1.0)
-        self.assertGreater(len(Picture(self.xvfb.screenshot()).lit()), before)
+        before = len(picture.lit())
+        self.xvfb.wait_for_picture("root", lambda p: len(p.lit()) > before, "the heap stopped growing")
 
         self.deactivate_and_expect_no_nimbrel()
         self.assertDaemonCarriesOn()
@@ -483,20 +476,15 @@ class DaemonTest(unittest.TestCase):
                 # Running and drawing (a sanitizer build starts slowly): drops
                 # in the upper half, where no heap is yet.
                 picture = self.xvfb.wait_for_picture(
-                    "root", lambda p: len(p.lit(bottom=self.HEIGHT // 2)) > 50, every=0.5)
-                self.assertGreater(len(picture.lit(bottom=self.HEIGHT // 2)), 50,
-                                   "no rain: " + self.daemon_log())
+                    "root", lambda p: len(p.lit(bottom=self.HEIGHT // 2)) > 50, lambda: "no rain: " + self.daemon_log())
                 nimbrels = self.our_nimbrels()
                 self.assertEqual(len(nimbrels), 1, nimbrels)
                 self.assertEqual(self.sdl_library_of(nimbrels[0]), LIBRARY if ON_SDL12 else None)
                 self.assertTrue(self.our_wrappers(), "no wrapper runs")
-                time.sleep(3.0)
+                self.xvfb.wait_for_picture("root", lambda p: p.rgb != picture.rgb, "the rain stopped")
                 self.assertEqual(self.command("-deactivate").returncode, 0)
-                deadline = time.time() + 3.0
-                while (self.our_nimbrels() or self.our_wrappers()) and time.time() < deadline:
-                    time.sleep(0.1)
-                self.assertEqual(self.our_nimbrels(), [], "nimbrel outlived the deactivation")
-                self.assertEqual(self.our_wrappers(), [], "the wrapper outlived the deactivation")
+                wait_for(lambda: not self.our_nimbrels(), "nimbrel outlived the deactivation")
+                wait_for(lambda: not self.our_wrappers(), "the wrapper outlived the deactivation")
                 self.assertDaemonCarriesOn()
 
     def test_daemon_carries_on_after_the_hack_fails(self):
@@ -504,11 +492,8 @@ class DaemonTest(unittest.TestCase):
         self.start_daemon(SDL_VIDEODRIVER="no-such-driver")
         self.addCleanup(self.stop_daemon)
         self.assertEqual(self.command("-activate").returncode, 0)
-        deadline = time.time() + 10
-        while "Can't set video mode: " not in self.daemon_log() and time.time() < deadline:
-            time.sleep(0.3)
-        self.assertIn("Can't set video mode: ", self.daemon_log())
-        time.sleep(1.0)
+        wait_for(lambda: "Can't set video mode: " in self.daemon_log(), lambda: "no refusal: " + self.daemon_log())
+        wait_for(lambda: not self.our_nimbrels(), "nimbrel did not end after its refusal")
         self.assertDaemonCarriesOn()
         self.deactivate_and_expect_no_nimbrel()
         self.assertDaemonCarriesOn()
@@ -572,16 +557,12 @@ class SettingsProgramTest(unittest.TestCase):
             log.flush()
             log.seek(0)
             return log.read()
-        deadline = time.time() + 30
-        while not (self.nimbrels() and re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text())):
-            self.assertLess(time.time(), deadline, "no preview of nimbrel: " + text())
+        def previewing():
             self.assertIsNone(program.poll(), "xscreensaver-settings ended: " + text())
-            time.sleep(0.3)
-        preview = re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text()).group(1)
+            return self.nimbrels() and re.search(r"XSCREENSAVER_WINDOW=(0x[0-9a-fA-F]+)", text())
+        preview = wait_for(previewing, lambda: "no preview of nimbrel: " + text(), every=0.3).group(1)
         picture = self.xvfb.wait_for_picture(
-            preview, lambda p: p.lit(top=p.height - 7, bottom=p.height - 6) != [])
-        self.assertNotEqual(picture.lit(top=picture.height - 7, bottom=picture.height - 6), [],
-                            "no heap in the preview")
+            preview, lambda p: p.lit(top=p.height - 7, bottom=p.height - 6) != [], "no heap in the preview")
         self.assertEqual(picture.lit(top=picture.height - 6), [])
 
         said = text()
