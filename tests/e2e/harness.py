@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """Runs the real nimbrel binary in an Xvfb server and drives it like a user."""
 import fcntl
+import glob
 import os
 import re
 import select
@@ -89,7 +90,7 @@ class Xvfb:
         env.update(extra)
         return env
 
-    def run(self, args, timeout=20, **kw):
+    def run(self, args, timeout=DEADLINE, **kw):
         return subprocess.run(args, env=self.env(), timeout=timeout,
                               capture_output=True, text=True, **kw)
 
@@ -193,15 +194,17 @@ class Program:
         # Without the frame counter (a build without tests) there is no
         # first frame to wait for.
         self.counted = any(os.path.exists(p) for p in counting["LD_PRELOAD"].split())
-        limit = None
-        if memory_mib is not None:
-            def limit():  # in the child, before it starts the program
+        def as_from_a_shell():  # in the child, before it starts the program
+            # A test run in the background (as the test command runs them)
+            # inherits SIGINT ignored, which nimbrel then rightly keeps.
+            signal.signal(signal.SIGINT, signal.SIG_DFL)
+            if memory_mib is not None:
                 import resource
                 size = memory_mib * 1024 * 1024
                 resource.setrlimit(resource.RLIMIT_AS, (size, size))
         self.proc = subprocess.Popen(command or [BIN], cwd=self.dir, env=xvfb.env(**counting),
                                      stdout=self.out, stderr=self.err, stdin=subprocess.DEVNULL,
-                                     preexec_fn=limit)
+                                     preexec_fn=as_from_a_shell)
         self.window = None
 
     def first_frame(self):
@@ -321,7 +324,7 @@ class Program:
     def running(self):
         return self.proc.poll() is None
 
-    def wait(self, timeout=10):
+    def wait(self, timeout=DEADLINE):
         return self.proc.wait(timeout)
 
     def stdout(self):
@@ -478,6 +481,26 @@ def hold_system_paths(test):
     lock = open(os.path.join(tempfile.gettempdir(), "nimbrel-system-paths.lock"), "a")
     fcntl.flock(lock, fcntl.LOCK_EX)
     test.addCleanup(lock.close)
+
+
+def shareable_libraries(folder):
+    """Copies into folder the libraries that the build's binary loads from
+    outside the system's folders (its build tree, LD_LIBRARY_PATH), where
+    another user may not read them (a checkout in a folder of mode 0700);
+    returns the LD_LIBRARY_PATH that finds the copies, for that user."""
+    system = ("/usr/", "/lib")
+    path = [d for d in os.environ.get("LD_LIBRARY_PATH", "").split(":") if d]
+    ldd = subprocess.run(["ldd", BIN], capture_output=True, text=True).stdout
+    found = [line.split()[2] for line in ldd.splitlines() if "=> /" in line]
+    for folder_in_path in path:
+        if not folder_in_path.startswith(system):  # all of it: sdl2-compat opens SDL 3 itself
+            found += glob.glob(os.path.join(folder_in_path, "*.so*"))
+    os.makedirs(folder, exist_ok=True)
+    for library in found:
+        if not library.startswith(system):
+            shutil.copy(library, folder)
+    os.chmod(folder, 0o755)
+    return ":".join([folder] + [d for d in path if d.startswith(system)])
 
 
 def link_system_path(path, target):

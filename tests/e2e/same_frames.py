@@ -13,6 +13,8 @@ import subprocess
 import tempfile
 import unittest
 
+from harness import DEADLINE
+
 SDL2_BIN = os.environ.get("NIMBREL_BIN")
 SDL12_BIN = os.environ.get("NIMBREL_SDL12_BIN")
 DUMP = os.environ.get("NIMBREL_FRAMEDUMP")
@@ -41,7 +43,7 @@ def frames_of(binary, settings, count, library_path=None):
         env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         if library_path:
             env["LD_LIBRARY_PATH"] = library_path
-        r = subprocess.run([binary], cwd=work, env=env, capture_output=True, text=True, timeout=120)
+        r = subprocess.run([binary], cwd=work, env=env, capture_output=True, text=True, timeout=DEADLINE)
         if r.returncode != 0:
             raise AssertionError("%s ended with %d: %s%s" % (binary, r.returncode, r.stdout, r.stderr))
         with open(dump) as f:

@@ -51,7 +51,7 @@ class KeptPictureTest(XTestCase):
             len(changed(Picture(self.xvfb.screenshot()))), len(covered)))
 
         program.click()
-        self.assertEqual(program.wait(10), 0)
+        self.assertEqual(program.wait(), 0)
 
 
 if __name__ == "__main__":

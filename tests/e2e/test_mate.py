@@ -13,8 +13,8 @@ import shutil
 import subprocess
 import unittest
 
-from harness import (Xvfb, end_group, hold_system_paths, kill_now, install_staged, link_system_path, processes_of,
-                     staging_unavailable, wait_for)
+from harness import (DEADLINE, Xvfb, end_group, hold_system_paths, kill_now, install_staged, link_system_path, processes_of,
+                     shareable_libraries, staging_unavailable, wait_for)
 from test_xscreensaver import ensure_user, scratch_home
 
 USER = "nimbrel-mate"
@@ -57,11 +57,11 @@ class MateTest(unittest.TestCase):
         self.env = {"HOME": self.home, "DISPLAY": self.xvfb.display, "GSETTINGS_BACKEND": "keyfile",
                     "XDG_DATA_DIRS": os.path.join(self.stage, "usr", "share") + ":/usr/local/share:/usr/share",
                     "XDG_CURRENT_DESKTOP": "MATE", "PATH": "/usr/local/bin:/usr/bin:/bin",
-                    "LANG": "C.UTF-8"}
+                    "LANG": "C.UTF-8", "LD_LIBRARY_PATH": shareable_libraries(os.path.join(self.stage, "lib"))}
         for key, value in (("mode", "single"), ("themes", "['screensavers-nimbrel']"),
                            ("lock-enabled", "false")):
             subprocess.run(self.as_user("gsettings", "set", "org.mate.screensaver", key, value),
-                           check=True, capture_output=True, timeout=20)
+                           check=True, capture_output=True, timeout=DEADLINE)
 
         # The daemon in a session bus of its own, whose address it leaves for
         # the commands, and in a process group that ends with it.
@@ -89,7 +89,7 @@ class MateTest(unittest.TestCase):
 
     def command(self, *args):
         return subprocess.run(self.as_user("mate-screensaver-command", *args),
-                              capture_output=True, text=True, timeout=20)
+                              capture_output=True, text=True, timeout=DEADLINE)
 
     def stop_daemon(self):
         end_group(self.daemon, 10)

@@ -77,7 +77,7 @@ class SettingsTest(GrantingXTestCase):
                 self.assertEqual(bool(viewable_size_windows(self.xvfb, 1024, 768)), full)
                 self.assertFullScreenIsLibrarys(program, full)
                 program.click()
-                self.assertEqual(program.wait(10), 0)
+                self.assertEqual(program.wait(), 0)
 
     def test_show_drops_only_with_a_number(self):
         # Within 150 frames no drop can have landed yet (the floor is more
@@ -120,7 +120,7 @@ class SettingsTest(GrantingXTestCase):
         for settings in ("xRes=8\n", "yRes=5\n", "xRes=10\nyRes=3\n"):
             with self.subTest(settings=settings):
                 program = self.start(settings=settings)
-                self.assertEqual(program.wait(15), 1)
+                self.assertEqual(program.wait(), 1)
                 lines = program.stdout().splitlines()
                 self.assertEqual(len(lines), 1, lines)
                 self.assertIn("at least 11 pixels wide and 6 high", lines[0])
@@ -154,7 +154,7 @@ class SettingsTest(GrantingXTestCase):
                 program.find_window()
                 self.assertEqual(program.geometry(), sizes[read] if read else (640, 480))
                 program.click()
-                self.assertEqual(program.wait(10), 0)
+                self.assertEqual(program.wait(), 0)
 
 
 class ReadmeExampleTest(XTestCase):
@@ -175,7 +175,7 @@ class ReadmeExampleTest(XTestCase):
         self.assertEqual(lit_after(self.xvfb, program, 120), [])  # falling drops hidden
         program.wait_frames(60)
         program.click()
-        self.assertEqual(program.wait(10), 0)
+        self.assertEqual(program.wait(), 0)
         frames, seconds = program.frames()
         self.assertLessEqual((frames - 1) / seconds, 60 * 1.02)  # paced at the default
 
@@ -213,7 +213,7 @@ class ScreenSizeTest(GrantingXTestCase):
                 self.assertEqual(max(y for _, y in lit), size[1] - 7)
                 self.assertGreater(max(x for x, _ in lit), size[0] * 3 // 4)
                 program.click()
-                self.assertEqual(program.wait(10), 0)
+                self.assertEqual(program.wait(), 0)
 
 
 if __name__ == "__main__":

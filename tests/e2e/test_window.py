@@ -4,7 +4,7 @@ import os
 import subprocess
 import unittest
 
-from harness import BIN, LIBRARY, Picture, XTestCase, is_library
+from harness import BIN, DEADLINE, LIBRARY, Picture, XTestCase, is_library
 
 
 class WindowTest(XTestCase):
@@ -42,20 +42,20 @@ class WindowTest(XTestCase):
                 program = self.start()
                 program.find_window()
                 program.click(button)
-                self.assertEqual(program.wait(10), 0)
+                self.assertEqual(program.wait(), 0)
 
     def test_a_button_press_alone_ends_it(self):
         program = self.start()
         program.find_window()
         program.press_only(1)
-        self.assertEqual(program.wait(10), 0)
+        self.assertEqual(program.wait(), 0)
         self.xvfb.run(["xdotool", "mouseup", "1"])
 
     def test_window_close_request_ends_it_with_status_0(self):
         program = self.start()
         program.find_window()
         program.request_close()
-        self.assertEqual(program.wait(10), 0)
+        self.assertEqual(program.wait(), 0)
         self.assertEqual(program.stdout(), "")
         self.assertEqual(program.stderr(), "")
 
@@ -64,7 +64,7 @@ class RefusedVideoModeTest(unittest.TestCase):
 
     def test_unknown_driver_prints_the_error_and_exits_1(self):
         env = dict(os.environ, SDL_VIDEODRIVER="no-such-driver")
-        r = subprocess.run([BIN], env=env, capture_output=True, text=True, timeout=20,
+        r = subprocess.run([BIN], env=env, capture_output=True, text=True, timeout=DEADLINE,
                            cwd="/tmp")
         self.assertEqual(r.returncode, 1)
         prefix = "Can't set video mode: "

@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import XTestCase, end, wait_for
+from harness import DEADLINE, XTestCase, end, wait_for
 
 BUILD = os.environ.get("NIMBREL_WINDOWS_BUILD") or os.path.join(os.path.dirname(__file__), "..", "..", "build-windows")
 WINE = "/usr/lib/wine/wine64"
@@ -48,7 +48,7 @@ class WineTestCase(XTestCase):
         program.assertRunning()
 
     def assertEndsCleanly(self, program):
-        self.assertEqual(program.wait(15), 0)
+        self.assertEqual(program.wait(), 0)
         self.assertEqual(sorted(f for f in os.listdir(program.dir) if f.endswith(".txt")), [])
 
 
@@ -65,7 +65,7 @@ class ProgramTest(WineTestCase):
 
     def test_a_refused_picture_leaves_its_line_in_stdout_txt(self):
         program = self.start("nimbrel.exe", settings="xRes=5\n")
-        self.assertEqual(program.wait(15), 1)
+        self.assertEqual(program.wait(), 1)
         with open(os.path.join(program.dir, "stdout.txt")) as f:
             self.assertIn(REFUSAL, f.read())
         self.assertFalse(os.path.exists(os.path.join(program.dir, "stderr.txt")))
@@ -80,7 +80,7 @@ class ProgramTest(WineTestCase):
         self.addCleanup(subprocess.run, ["chattr", "-i", folder])
         shutil.rmtree(LOCALAPPDATA, ignore_errors=True)
         self.addCleanup(shutil.rmtree, LOCALAPPDATA, True)
-        run = self.xvfb.run([WINE, os.path.join(BUILD, "nimbrel.exe")], cwd=folder, timeout=30)
+        run = self.xvfb.run([WINE, os.path.join(BUILD, "nimbrel.exe")], cwd=folder, timeout=DEADLINE)
         self.assertEqual(run.returncode, 1)
         with open(os.path.join(LOCALAPPDATA, "stdout.txt")) as f:
             self.assertIn(REFUSAL, f.read())
@@ -90,7 +90,7 @@ class ProgramTest(WineTestCase):
         program = self.start("nimbrel.exe", appdata="fullscreen=1\n")
         program.find_window()
         self.assertEqual(program.geometry(), (1024, 768))
-        subprocess.run([WINE, "wineboot", "--end-session"], env=self.xvfb.env(), timeout=30)
+        subprocess.run([WINE, "wineboot", "--end-session"], env=self.xvfb.env(), timeout=DEADLINE)
         self.assertEndsCleanly(program)
 
 
@@ -127,7 +127,7 @@ class ScreenSaverTest(WineTestCase):
                     if shot.pixel(x, y) == (0, 0, 0))
         self.assertGreater(black, (shot.width - 20) * (shot.height - 40) * 0.8)
         self.assertGreater(len(colours(shot)), 5)
-        self.assertEqual(preview.wait(20), 0)
+        self.assertEqual(preview.wait(), 0)
         self.assertIsNone(host.poll(), "the preview must end with the window, before its process")
 
     def test_c_shows_the_dialog_and_ok_writes_the_file_keeping_other_keys(self):
@@ -150,16 +150,16 @@ class InstallerTest(unittest.TestCase):
                       os.path.join(DRIVE_C, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "nimbrel.lnk")]
         env = dict(os.environ, DISPLAY="")
         setup = os.path.join(BUILD, "nimbrel-1.0-setup.exe")
-        self.assertEqual(subprocess.run([WINE, setup, "/S"], env=env, timeout=60).returncode, 0)
-        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=60)
+        self.assertEqual(subprocess.run([WINE, setup, "/S"], env=env, timeout=DEADLINE).returncode, 0)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=DEADLINE)
         self.assertEqual([p for p in installed if not os.path.exists(p)], [])
         with open(os.path.join(PREFIX, "system.reg")) as f:
             self.assertIn("CurrentVersion\\\\Uninstall\\\\nimbrel]", f.read())
         # Wine splits "_?=C:\Program Files\nimbrel" at its space: the
         # uninstaller runs as a copy of itself, waited for with Wine itself.
         uninstaller = "C:\\Program Files\\nimbrel\\uninstall.exe"
-        self.assertEqual(subprocess.run([WINE, uninstaller, "/S"], env=env, timeout=60).returncode, 0)
-        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=60)
+        self.assertEqual(subprocess.run([WINE, uninstaller, "/S"], env=env, timeout=DEADLINE).returncode, 0)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=DEADLINE)
         self.assertEqual([p for p in installed if os.path.exists(p)], [])
         self.assertFalse(os.path.exists(os.path.dirname(installed[0])))
         with open(os.path.join(PREFIX, "system.reg")) as f:
