@@ -25,8 +25,9 @@ class PacingTest(XTestCase):
                 program.click()
                 self.assertEqual(program.wait(), 0)
                 frames, span = program.frames()
-                # Frame k is due k / rate seconds after the first, never sooner.
-                self.assertLessEqual((frames - 1) / span, most * 1.02, (frames, span))
+                # Frame k is due k / rate seconds after the schedule's start,
+                # never sooner; a late first frame lets up to 4 come at once.
+                self.assertLessEqual(frames - 1, most * span + 5, (frames, span))
 
     def test_a_stop_signal_ends_it_with_status_0_and_makes_no_further_frame(self):
         # Two frames a second: the signal comes while nimbrel waits for the next.
