@@ -15,23 +15,25 @@
 
 namespace {
 
-std::string outPath, errPath;
+// Wide names throughout: %LOCALAPPDATA% may hold letters outside the
+// ANSI code page.
+std::wstring outPath, errPath;
 
-bool canWrite(const std::string& path)
+bool canWrite(const std::wstring& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::FILE* file = _wfopen(path.c_str(), L"w");
     if (file == nullptr)
         return false;
     std::fclose(file);
     return true;
 }
 
-void closeAndDropIfEmpty(std::FILE* stream, const std::string& path)
+void closeAndDropIfEmpty(std::FILE* stream, const std::wstring& path)
 {
     std::fclose(stream);
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && info.st_size == 0)
-        std::remove(path.c_str());
+    struct _stat64 info;
+    if (_wstat64(path.c_str(), &info) == 0 && info.st_size == 0)
+        _wremove(path.c_str());
 }
 
 void closeMessageFiles()
@@ -40,16 +42,16 @@ void closeMessageFiles()
     closeAndDropIfEmpty(stderr, errPath);
 }
 
-std::string messageFolder()
+std::wstring messageFolder()
 {
-    if (canWrite("stdout.txt"))
-        return "";
-    const char* local = std::getenv("LOCALAPPDATA");
-    if (local == nullptr || *local == '\0')
-        return "";
-    const std::string folder = std::string(local) + "\\nimbrel";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + "\\";
+    if (canWrite(L"stdout.txt"))
+        return L"";
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local == nullptr || *local == L'\0')
+        return L"";
+    const std::wstring folder = std::wstring(local) + L"\\nimbrel";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\";
 }
 
 } // namespace
@@ -59,10 +61,10 @@ void SystemStartUp::prepare()
     // Windows' default tick is 15.6 ms, too coarse to sleep between frames.
     timeBeginPeriod(1);
 
-    const std::string folder = messageFolder();
-    outPath = folder + "stdout.txt";
-    errPath = folder + "stderr.txt";
-    if (std::freopen(outPath.c_str(), "w", stdout) == nullptr || std::freopen(errPath.c_str(), "w", stderr) == nullptr)
+    const std::wstring folder = messageFolder();
+    outPath = folder + L"stdout.txt";
+    errPath = folder + L"stderr.txt";
+    if (_wfreopen(outPath.c_str(), L"w", stdout) == nullptr || _wfreopen(errPath.c_str(), L"w", stderr) == nullptr)
         return;
     // Registered before SDL's clean-up, so it runs after it, last.
     std::atexit(closeMessageFiles);
