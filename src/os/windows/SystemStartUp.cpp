@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <fcntl.h>
+#include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -42,6 +44,28 @@ void closeMessageFiles()
     closeAndDropIfEmpty(stderr, errPath);
 }
 
+// Explorer, a shortcut or "start" run a desktop program without standard
+// handles: its C library's stream is then tied to no descriptor (-2), and
+// Wine's msvcrt will not reopen such a stream. The stream is given its
+// descriptor first, on the file, and then reopened as usual.
+bool sendTo(std::FILE* stream, int descriptor, const std::wstring& path)
+{
+    if (_wfreopen(path.c_str(), L"w", stream) != nullptr)
+        return true;
+#ifndef _UCRT
+    const int opened = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC, _S_IREAD | _S_IWRITE);
+    if (opened < 0)
+        return false;
+    _dup2(opened, descriptor);
+    _close(opened);
+    stream->_file = descriptor;
+    stream->_flag = _IOWRT;
+    return _wfreopen(path.c_str(), L"w", stream) != nullptr;
+#else
+    return false;
+#endif
+}
+
 std::wstring messageFolder()
 {
     if (canWrite(L"stdout.txt"))
@@ -64,8 +88,13 @@ void SystemStartUp::prepare()
     const std::wstring folder = messageFolder();
     outPath = folder + L"stdout.txt";
     errPath = folder + L"stderr.txt";
-    if (_wfreopen(outPath.c_str(), L"w", stdout) == nullptr || _wfreopen(errPath.c_str(), L"w", stderr) == nullptr)
+    const bool out = sendTo(stdout, 1, outPath);
+    const bool err = sendTo(stderr, 2, errPath);
+    if (!out || !err) {
+        // Whatever was made stays only if it has something to say.
+        closeMessageFiles();
         return;
+    }
     // Registered before SDL's clean-up, so it runs after it, last.
     std::atexit(closeMessageFiles);
 }
