@@ -235,6 +235,9 @@ class InstallerTest(unittest.TestCase):
         # The user chose nimbrel's saver: the uninstaller takes that choice away.
         subprocess.run([WINE, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "SCRNSAVE.EXE", "/d",
                         "C:\\windows\\system32\\nimbrel.scr", "/f"], env=env, timeout=60, capture_output=True)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env, timeout=60)
+        with open(os.path.join(PREFIX, "user.reg")) as f:
+            self.assertIn("nimbrel.scr", f.read())
         # Wine splits "_?=C:\Program Files\nimbrel" at its space: the
         # uninstaller runs as a copy of itself, waited for with Wine itself.
         uninstaller = "C:\\Program Files\\nimbrel\\uninstall.exe"
