@@ -26,10 +26,8 @@ std::string spaces(int n) { return std::string(n, ' '); }
 std::string utf16(const std::u16string& text, bool bigEndian)
 {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
+    for (const char16_t unit : text)
+        bytes += bigEndian ? std::string{char(unit >> 8), char(unit)} : std::string{char(unit), char(unit >> 8)};
     return bytes;
 }
 
@@ -181,8 +179,7 @@ TEST_F(ConfigFileTest, ReadsOnlyTheFirstMebibyte)
     }
 }
 
-// Notepad's "UTF-8 with BOM" and "Unicode" files: the mark is no part of the
-// first key, and UTF-16 reads as the UTF-8 it stands for.
+// Notepad's "UTF-8 with BOM" and "Unicode": the mark is no part of the first key.
 TEST_F(ConfigFileTest, ReadsTheTextOfFilesWithAByteOrderMark)
 {
     const std::pair<std::string, std::string> cases[] = {  // (file, store)
@@ -201,8 +198,7 @@ TEST_F(ConfigFileTest, ReadsTheTextOfFilesWithAByteOrderMark)
     }
 }
 
-// The settings dialog's edit of a file the user keeps: only the lines of the
-// keys it sets change, in the file's own line ends and encoding.
+// The settings dialog's edit: only the lines of the keys it sets change.
 TEST_F(ConfigFileTest, EditChangesOnlyTheLinesOfTheKeysItSets)
 {
     const ConfigFileEdit::Changes changes = {{"dropRate", "77"}, {"showDrops", "1"}};

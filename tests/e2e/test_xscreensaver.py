@@ -211,9 +211,8 @@ class WrapperOptionsTest(unittest.TestCase):
                 value = values[min(step, len(values) - 1)]
                 args += shlex.split(number.get("arg").replace("%", str(value)))
                 expected[number.get("id")] = str(value)
-            # A box ticked by default writes its arg-unset when not ticked,
-            # and nothing when ticked: the default, shown, where the user's
-            # file has no line of its own.
+            # A box ticked by default writes its arg-unset when not ticked, and
+            # nothing when ticked: the default, shown, as the user's file is silent.
             ticked = step % 2 == 0
             for boolean in self.booleans:
                 if not ticked:

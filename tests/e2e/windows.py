@@ -110,9 +110,8 @@ class ProgramTest(WineTestCase):
                     with open(os.path.join(folder, "stdout.txt")) as f:
                         self.assertIn(REFUSAL, f.read())
                     continue
-                found = self.xvfb.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^nimbrel$"],
-                                      timeout=60)
-                self.xvfb.run(["xdotool", "mousemove", "--window", found.stdout.split()[0], "100", "100", "click", "1"])
+                self.xvfb.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^nimbrel$",
+                               "mousemove", "--window", "%1", "100", "100", "click", "1"], timeout=60)
                 self.assertEqual(run.wait(30), 0)
                 self.assertEqual(os.listdir(folder), [])
 
@@ -122,21 +121,20 @@ class ProgramTest(WineTestCase):
             with self.subTest(name):
                 home = os.path.join(DRIVE_C, "users", name, "AppData")
                 self.addCleanup(shutil.rmtree, os.path.dirname(home), True)
-                os.makedirs(os.path.join(home, "Roaming", "nimbrel"))
-                os.makedirs(os.path.join(home, "Local"))
+                for made in ("Roaming/nimbrel", "Local"):
+                    os.makedirs(os.path.join(home, made))
                 with open(os.path.join(home, "Roaming", "nimbrel", "nimbrel.conf"), "w") as f:
                     f.write("xRes=5\n")
-                run = self.xvfb.run([WINE, os.path.join(BUILD, "tests", "as_user.exe"), kind,
-                                     wine_path(os.path.join(BUILD, "nimbrel.exe"))], cwd=folder, timeout=60)
+                as_user = [WINE, os.path.join(BUILD, "tests", "as_user.exe"), kind]
+                run = self.xvfb.run(as_user + [wine_path(os.path.join(BUILD, "nimbrel.exe"))], cwd=folder, timeout=60)
                 # The settings read (no 640x480 window), the refusal in %LOCALAPPDATA%.
                 self.assertEqual(run.returncode, 1)
                 with open(os.path.join(home, "Local", "nimbrel", "stdout.txt")) as f:
                     self.assertIn(REFUSAL, f.read())
 
                 # The dialog saves there.
-                program = XTestCase.start(self, env={"LD_PRELOAD": ""}, command=[
-                    WINE, os.path.join(BUILD, "tests", "as_user.exe"), kind,
-                    wine_path(os.path.join(BUILD, "nimbrel.scr")), "/c"])
+                program = XTestCase.start(self, env={"LD_PRELOAD": ""},
+                                          command=as_user + [wine_path(os.path.join(BUILD, "nimbrel.scr")), "/c"])
                 found = self.xvfb.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "nimbrel settings"],
                                       timeout=60)
                 program.window = found.stdout.split()[0]
@@ -194,27 +192,22 @@ class ScreenSaverTest(WineTestCase):
         self.assertIsNone(host.poll(), "the preview must end with the window, before its process")
 
     def test_c_shows_the_dialog_and_ok_changes_only_the_lines_it_sets(self):
-        program = self.start("nimbrel.scr", "/c", appdata="# my rain\r\ndropRate=33\r\n\r\nkeep=me\r\n")
-        program.find_window()
-        time.sleep(1)
-        program.key("7", "7", "Tab", "1", "Return")  # dropRate 77, dropSpeed 1
-        self.assertEndsCleanly(program)
-        with open(os.path.join(APPDATA, "nimbrel.conf"), newline="") as f:
-            self.assertEqual(f.read(), "# my rain\r\ndropRate=77\r\n\r\nkeep=me\r\n"
-                                       "dropSpeed=1\r\ntailLength=10\r\nshowDrops=1\r\n")
-
-    def test_a_settings_file_as_notepad_writes_it_is_read(self):
-        files = {"UTF-8 with BOM": "\ufeffdropRate=33\r\n".encode(), "UTF-16": "dropRate=33\r\n".encode("utf-16")}
-        for what, contents in files.items():
-            with self.subTest(what):
-                program = self.start("nimbrel.scr", "/c", appdata=contents)
+        # (the file, the keys typed, the file after OK): a commented CRLF file, and
+        # files as Notepad saves them, whose first setting must be read.
+        rest = "dropSpeed=50\r\ntailLength=10\r\nshowDrops=1\r\n"
+        cases = [(b"# my rain\r\ndropRate=33\r\n\r\nkeep=me\r\n", ("7", "7", "Tab", "1", "Return"),
+                  b"# my rain\r\ndropRate=77\r\n\r\nkeep=me\r\ndropSpeed=1\r\ntailLength=10\r\nshowDrops=1\r\n"),
+                 ("dropRate=33\r\n".encode("utf-8-sig"), ("Return",), ("dropRate=33\r\n" + rest).encode("utf-8-sig")),
+                 ("dropRate=33\r\n".encode("utf-16"), ("Return",), ("dropRate=33\r\n" + rest).encode("utf-16"))]
+        for appdata, keys, expected in cases:
+            with self.subTest(appdata):
+                program = self.start("nimbrel.scr", "/c", appdata=appdata)
                 program.find_window()
                 time.sleep(1)
-                program.key("Return")
+                program.key(*keys)
                 self.assertEndsCleanly(program)
                 with open(os.path.join(APPDATA, "nimbrel.conf"), "rb") as f:
-                    self.assertEqual(f.read().decode("utf-8-sig" if "BOM" in what else "utf-16"),
-                                     "dropRate=33\r\ndropSpeed=50\r\ntailLength=10\r\nshowDrops=1\r\n")
+                    self.assertEqual(f.read(), expected)
 
 
 class InstallerTest(unittest.TestCase):
@@ -254,23 +247,20 @@ class InstallerTest(unittest.TestCase):
 class ResourceTest(unittest.TestCase):
 
     def test_both_programs_have_the_manifest_the_icon_and_the_version(self):
+        def extract(program, kind):
+            return subprocess.run(["wrestool", "-x", "--raw", "--type=%d" % kind, os.path.join(BUILD, program)],
+                                  capture_output=True, check=True).stdout
         for program in ("nimbrel.exe", "nimbrel.scr"):
             with self.subTest(program):
-                path = os.path.join(BUILD, program)
-                listing = subprocess.run(["wrestool", "-l", path], capture_output=True, text=True, check=True).stdout
-                self.assertIn("--type=14", listing)  # the icon's group
-                manifest = subprocess.run(["wrestool", "-x", "--raw", "--type=24", path], capture_output=True,
-                                          check=True).stdout.decode()
+                self.assertTrue(extract(program, 14))  # the icon's group
+                manifest = extract(program, 24).decode()
                 self.assertIn("PerMonitorV2", manifest)
                 self.assertIn("Microsoft.Windows.Common-Controls", manifest)
-                version = subprocess.run(["wrestool", "-x", "--raw", "--type=16", path], capture_output=True,
-                                         check=True).stdout.decode("utf-16-le", "replace")
+                version = extract(program, 16).decode("utf-16-le", "replace")
                 for key in ("FileDescription", "ProductName", "CompanyName", "LegalCopyright", "FileVersion"):
                     self.assertIn(key, version)
-        strings = subprocess.run(["wrestool", "-x", "--raw", "--type=6", os.path.join(BUILD, "nimbrel.scr")],
-                                 capture_output=True, check=True).stdout
         # String 1 of the table's first block, after string 0's empty length.
-        self.assertTrue(strings.startswith(b"\x00\x00\x07\x00" + "nimbrel".encode("utf-16-le")), strings[:40])
+        self.assertTrue(extract("nimbrel.scr", 6).startswith(b"\x00\x00\x07\x00" + "nimbrel".encode("utf-16-le")))
 
 
 if __name__ == "__main__":
