@@ -17,7 +17,9 @@
 set -euo pipefail
 
 if [ "${1:-}" = "--windows" ]; then
-  pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip)
+  # librsvg2-bin, icoutils: the programs' icon, rendered and packed.
+  pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis cmake make pkg-config dpkg-dev zip
+        librsvg2-bin icoutils)
   # googletest: its sources, cross-built for the unit tests.
   [ "${2:-}" = "--tests" ] && pkgs+=(googletest wine64 xvfb xdotool x11-utils imagemagick python3 python3-xlib)
 else

@@ -10,6 +10,9 @@ bash "$root/scripts/build-windows.sh" --tests
 
 export WINEPREFIX=$root/build-windows/wine
 export WINEDEBUG=-all
+# Wine takes its ANSI code page from the locale: 1252, a Western system's,
+# whatever this machine's language, so that user names outside it are.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # Wine would offer to install Mono and Gecko, which nothing here needs.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64

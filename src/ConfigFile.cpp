@@ -2,12 +2,10 @@
 #include "ConfigFile.h"
 #include "ConfigFolders.h"
 #include "RegularFile.h"
+#include "TextEncoding.h"
 
 #include <cstring>
-#include <fstream>
 #include <string_view>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -15,22 +13,16 @@ namespace {
 // here instead of filling the memory.
 constexpr size_t MAX_FILE_BYTES = 1 << 20;
 
-bool holdsAFile(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
 } // namespace
 
 std::string ConfigFile::locate(const std::string& fileName)
 {
-    if (holdsAFile(fileName))
+    if (RegularFile::holdsAFile(fileName))
         return fileName;
 
     for (const std::string& folder : ConfigFolders::searched()) {
         const std::string path = folder + fileName;
-        if (holdsAFile(path))
+        if (RegularFile::holdsAFile(path))
             return path;
     }
     return fileName;
@@ -50,6 +42,7 @@ void ConfigFile::readSettings()
     bool truncated = false;
     if (!RegularFile::read(fileName, MAX_FILE_BYTES, &text, &truncated))
         return;
+    text = TextEncoding::toUtf8(text);
     // A line that the bound cuts off is not read at all: its first part
     // could read as another value.
     if (truncated) {
@@ -95,11 +88,10 @@ void ConfigFile::set(const std::string& key, const std::string& value)
 
 void ConfigFile::save(const std::string& fileName)
 {
-    std::ofstream file(fileName.empty() ? this->fileName : fileName, std::ios::binary);
-    if (!file)
-        return;
+    std::string text;
     for (const auto& pair : settings)
-        file << pair.first << '=' << pair.second << '\n';
+        text += pair.first + '=' + pair.second + '\n';
+    RegularFile::write(fileName.empty() ? this->fileName : fileName, text);
 }
 
 bool ConfigFile::get(const std::string& key, std::string* value)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ConfigFile.h"
+#include "ConfigFileEdit.h"
 #include "ConfigFileFixture.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,15 @@
 namespace {
 
 std::string spaces(int n) { return std::string(n, ' '); }
+
+// A file as Notepad saves it in "Unicode": UTF-16 after its mark.
+std::string utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text)
+        bytes += bigEndian ? std::string{char(unit >> 8), char(unit)} : std::string{char(unit), char(unit >> 8)};
+    return bytes;
+}
 
 // ---------------------------------------------------------------- reading
 
@@ -166,6 +176,44 @@ TEST_F(ConfigFileTest, ReadsOnlyTheFirstMebibyte)
         ConfigFile config(path("nimbrel.conf"));
         const std::string store = storeOf(config);
         EXPECT_TRUE(store == expected) << store.size() << " bytes stored";
+    }
+}
+
+// Notepad's "UTF-8 with BOM" and "Unicode": the mark is no part of the first key.
+TEST_F(ConfigFileTest, ReadsTheTextOfFilesWithAByteOrderMark)
+{
+    const std::pair<std::string, std::string> cases[] = {  // (file, store)
+        {"\xEF\xBB\xBFxRes=800\r\nyRes=600\r\n", "xRes=800\r\nyRes=600\r\n"},
+        {"\xEF\xBB\xBF#xRes=800\nyRes=600", "yRes=600\n"},
+        {"yRes=600\n\xEF\xBB\xBFxRes=800\n", "yRes=600\n\xEF\xBB\xBFxRes=800\n"},  // only at the start
+        {utf16(u"xRes=800\r\nuser=\u0414\u043C\u0438\u0442\u0440\u0438\u0439\r\n", false),
+         "user=\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9\r\nxRes=800\r\n"},
+        {utf16(u"xRes=800\nname=\u5F20\U0001F327\n", true), "name=\xE5\xBC\xA0\xF0\x9F\x8C\xA7\nxRes=800\n"},
+        {utf16(u"a=\xDC00\xD800", false) + "\x01", "a=\xEF\xBF\xBD\xEF\xBF\xBD\n"},  // lone surrogates, odd byte
+    };
+    for (const auto& [contents, expected] : cases) {
+        write("nimbrel.conf", contents);
+        ConfigFile config(path("nimbrel.conf"));
+        EXPECT_EQ(storeOf(config), expected);
+    }
+}
+
+// The settings dialog's edit: only the lines of the keys it sets change.
+TEST_F(ConfigFileTest, EditChangesOnlyTheLinesOfTheKeysItSets)
+{
+    const ConfigFileEdit::Changes changes = {{"dropRate", "77"}, {"showDrops", "1"}};
+    const std::pair<std::string, std::string> cases[] = {  // (file, edited)
+        {"# mine\r\nkeep=me\r\n\r\ndropRate = 33 \r\n", "# mine\r\nkeep=me\r\n\r\ndropRate=77\r\nshowDrops=1\r\n"},
+        {"dropRate=1\n#dropRate=3\ndropRate=2\n  dropRate=4", "dropRate=1\n#dropRate=3\ndropRate=77\n  dropRate=4\nshowDrops=1\n"},
+        {"showDrops=0\ndropRate=5", "showDrops=1\ndropRate=77"},
+        {"", "dropRate=77\nshowDrops=1\n"},
+        {"\xEF\xBB\xBF" "dropRate=5\n", "\xEF\xBB\xBF" "dropRate=77\nshowDrops=1\n"},
+        {utf16(u"z=\u0414\r\n", true), utf16(u"z=\u0414\r\ndropRate=77\r\nshowDrops=1\r\n", true)},
+    };
+    for (const auto& [contents, edited] : cases) {
+        write("nimbrel.conf", contents);
+        EXPECT_TRUE(ConfigFileEdit::applyTo(path("nimbrel.conf"), changes));
+        EXPECT_EQ(read("nimbrel.conf"), edited);
     }
 }
 

@@ -9,27 +9,45 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
+!include MUI2.nsh
+!include FileFunc.nsh
+
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\nimbrel"
+!define DESKTOP_KEY "Control Panel\Desktop"
 
 Name "nimbrel ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\nimbrel"
 RequestExecutionLevel admin
-LicenseData "${SOURCE}/LICENSE"
 
-Page license
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; The programs' own icon, also on the installer and the uninstaller.
+!define MUI_ICON "${BUILD}/nimbrel.ico"
+!define MUI_UNICON "${BUILD}/nimbrel.ico"
+; The last page offers what one installs a screensaver for.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Open Screen Saver Settings"
+!define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
+!define MUI_FINISHPAGE_NOREBOOTSUPPORT
+
+!insertmacro MUI_PAGE_LICENSE "${BUILD}/text/LICENSE.txt"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Function OpenScreenSaverSettings
+  Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
+FunctionEnd
 
 Section
   SetOutPath "$INSTDIR"
   File "${BUILD}/nimbrel.exe"
   File "${BUILD}/nimbrel.scr"
-  File "${SOURCE}/data/nimbrel.conf.example"
-  File /oname=LICENSE.txt "${SOURCE}/LICENSE"
-  File /oname=README.txt "${SOURCE}/README.md"
+  File "${BUILD}/text/nimbrel.conf.example"
+  File "${BUILD}/text/LICENSE.txt"
+  File "${BUILD}/text/README.txt"
   ; Screen Saver Settings lists the savers in System32.
   SetOutPath "$SYSDIR"
   File "${BUILD}/nimbrel.scr"
@@ -44,11 +62,27 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; In KiB, as Apps and Features shows it: the folder and the saver's copy.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ${GetSize} "$SYSDIR" "/M=nimbrel.scr /S=0K /G=0" $3 $1 $2
+  IntOp $0 $0 + $3
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
 Section Uninstall
+  ; The user's chosen saver, when it is this one, goes with it: Windows
+  ; would go on starting a program that is no longer there. Windows keeps
+  ; the long name or the short one.
+  GetFullPathName /SHORT $1 "$SYSDIR\nimbrel.scr"
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  StrCmp $0 "" saverCleared
+  StrCmp $0 "$SYSDIR\nimbrel.scr" clearSaver
+  StrCmp $0 $1 clearSaver saverCleared
+  clearSaver:
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  saverCleared:
   Delete "$SYSDIR\nimbrel.scr"
   SetShellVarContext all
   Delete "$SMPROGRAMS\nimbrel.lnk"

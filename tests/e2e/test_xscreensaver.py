@@ -196,12 +196,12 @@ class WrapperOptionsTest(unittest.TestCase):
 
     def test_every_command_line_of_the_settings_program_reaches_nimbrel(self):
         # The settings program writes the command's arg, then each slider not
-        # at its default as arg with % replaced, then a ticked box's arg-set.
-        # Every value of every slider, and the box ticked and not, with the
-        # user's file saying otherwise for each key; every other run in the
+        # at its default as arg with % replaced, then an unticked box's
+        # arg-unset. Every value of every slider, and the box ticked and not,
+        # with the user's file saying otherwise for each slider; every other run in the
         # one-dash form of older command lines.
         self.user_file("".join("%s=%s\n" % (n.get("id"), int(n.get("high")) + 1000)
-                               for n in self.numbers) + "showDrops=0\n")
+                               for n in self.numbers))
         ranges = [range(int(n.get("low")), int(n.get("high")) + 1) for n in self.numbers]
         for step in range(max(len(r) for r in ranges)):
             args = list(self.command_args)
@@ -210,10 +210,12 @@ class WrapperOptionsTest(unittest.TestCase):
                 value = values[min(step, len(values) - 1)]
                 args += shlex.split(number.get("arg").replace("%", str(value)))
                 expected[number.get("id")] = str(value)
+            # A box ticked by default writes its arg-unset when not ticked, and
+            # nothing when ticked: the default, shown, as the user's file is silent.
             ticked = step % 2 == 0
             for boolean in self.booleans:
-                if ticked:
-                    args += shlex.split(boolean.get("arg-set"))
+                if not ticked:
+                    args += shlex.split(boolean.get("arg-unset"))
                 expected[boolean.get("id")] = "1" if ticked else "0"
             if step % 4 >= 2:
                 args = [a[1:] if a.startswith("--") else a for a in args]
@@ -221,6 +223,10 @@ class WrapperOptionsTest(unittest.TestCase):
             self.assertEqual({k: seen.get(k) for k in expected}, expected, args)
 
     def test_options_every_hack_is_given_change_nothing(self):
+        # A screensaver shows the falling drops unless the user's file says not.
+        for text, shown in (("dropRate=33\n", "1"), ("\ufeffshowDrops=0\n", "0")):
+            self.user_file(text)
+            self.assertEqual(self.settings_seen(self.run_wrapper(["-root"])).get("showDrops"), shown, text)
         self.user_file("dropRate=33\nshowDrops=1\n")
         for args, changed in ((["-root"], {}), (["--root"], {}), (["-window"], {}), (["-mono"], {}),
                               (["-install"], {}), (["-noinstall"], {}), (["-fps"], {}),
@@ -277,7 +283,8 @@ class WrapperOptionsTest(unittest.TestCase):
                 if config_home is not None:
                     env["XDG_CONFIG_HOME"] = config_home
                 seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"], env))
-                self.assertEqual(seen, dict({"dropRate": "5"}, **({"from": expected} if expected else {})))
+                self.assertEqual(seen, dict({"dropRate": "5", "showDrops": "1"},
+                                           **({"from": expected} if expected else {})))
 
     def test_a_user_file_that_blocks_or_never_ends_is_read_as_nimbrel_reads_it(self):
         conf = os.path.join(self.home, ".config", "nimbrel", "nimbrel.conf")
@@ -288,7 +295,7 @@ class WrapperOptionsTest(unittest.TestCase):
                 os.remove(conf)
                 make(conf)
                 seen = self.settings_seen(self.run_wrapper(["-dropRate", "5"]))
-                self.assertEqual(seen, dict(expected, dropRate="5"))
+                self.assertEqual(seen, dict(expected, dropRate="5", showDrops="1"))
 
 
 def skip_reason(program, *tools):
@@ -529,7 +536,7 @@ class SettingsProgramTest(unittest.TestCase):
         with open(settings, "w") as f:
             # The preview at the test's priority too, as in DaemonTest.
             f.write("mode: one\nselected: 0\nsplash: False\nnice: 0\n"
-                    "programs: \\\n  \"nimbrel\" nimbrel --root -showDrops --dropRate 30 \\n\\\n\n")
+                    "programs: \\\n  \"nimbrel\" nimbrel --root -no-showDrops --dropRate 30 \\n\\\n\n")
         os.chown(settings, user.pw_uid, user.pw_gid)
         self.xvfb = Xvfb("1024x768x24")
         self.addCleanup(self.xvfb.close)
@@ -569,7 +576,7 @@ class SettingsProgramTest(unittest.TestCase):
         # It warns of anything in the file it does not take, naming the file.
         self.assertEqual([line for line in said.splitlines() if "nimbrel.xml:" in line or "WARNING" in line], [])
         # The command line became the page's controls, and they wrote it anew.
-        self.assertIn('scheduling preview "nimbrel --root --dropRate 30 --showDrops"', said)
+        self.assertIn('scheduling preview "nimbrel --root --dropRate 30 --no-showDrops"', said)
 
 
 if __name__ == "__main__":

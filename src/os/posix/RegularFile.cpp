@@ -2,6 +2,7 @@
 #include "RegularFile.h"
 
 #include <cerrno>
+#include <fstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,4 +36,16 @@ bool RegularFile::read(const std::string& path, size_t limit, std::string* text,
     }
     close(fd);
     return regular;
+}
+
+bool RegularFile::holdsAFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool RegularFile::write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    return file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
 }

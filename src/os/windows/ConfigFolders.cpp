@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // %APPDATA%\nimbrel\, the user's roaming settings.
 #include "ConfigFolders.h"
-
-#include <cstdlib>
+#include "WideText.h"
 
 std::vector<std::string> ConfigFolders::searched()
 {
-    const char* appData = std::getenv("APPDATA");
-    if (appData == nullptr || *appData == '\0')
+    const std::string appData = WideText::environment(L"APPDATA");
+    if (appData.empty())
         return {};
-    return {std::string(appData) + "\\nimbrel\\"};
+    return {appData + "\\nimbrel\\"};
 }

@@ -118,6 +118,11 @@ void rainInWindow(ConfigFile& config)
 void ScreenSaver::run(const ScreenSaverCommand& command)
 {
     ConfigFile config(settingsFile());
+    // A saver shows the falling drops from the start unless the user's
+    // file says showDrops=0: the heap alone is a black screen for minutes.
+    bool showDrops = true;
+    if (!config.get<bool>("showDrops", &showDrops))
+        config.set("showDrops", "1");
     switch (command.mode) {
     case ScreenSaverCommand::Mode::Run:
         GetCursorPos(&cursorAtStart);

@@ -24,8 +24,9 @@ class ConfigFile;
 class SettingsDialog {
 public:
     // Shows the dialog over owner (none: null) with the values of config;
-    // OK puts the four into config and saves it to fileName, creating its
-    // folder, with every other key it holds kept.
+    // OK sets the four in the file fileName (UTF-8), creating its folder,
+    // every other line of it kept as it was. A value out of its box's range
+    // or a file that cannot be written is said in a message box.
     static void show(HWND owner, ConfigFile& config, const std::string& fileName);
 };
 #endif
