@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """A large window keeps its picture between frames and shows only what
 changed; the display must still be able to redraw it whole at any time."""
+import re
 import time
 import unittest
 
@@ -51,6 +52,23 @@ class KeptPictureTest(XTestCase):
         lost = changed(self.xvfb.wait_for_picture(program.window, lambda p: not changed(p), timeout=20))
         self.assertEqual(lost[:10], [], "%d of %d heap pixels not redrawn" % (len(lost), len(covered)))
 
+        program.click()
+        self.assertEqual(program.wait(10), 0)
+
+    def test_a_picture_that_never_changes_is_redrawn_after_being_covered(self):
+        # No rain: after the first frame no frame hands the display anything,
+        # so only the window's exposure can bring the black back.
+        program = self.start(settings="xRes=640\nyRes=480\ndropRate=0\n")
+        program.find_window()
+        where = self.xvfb.run(["xdotool", "getwindowgeometry", str(program.window)]).stdout
+        left, top = map(int, re.search(r"Position: (\d+),(\d+)", where).groups())
+        def lit(picture):  # the screen where the window is
+            return picture.lit(left, top, left + 640, top + 480)
+        connection, _ = make_window(self.xvfb.display, 1870, 1040)  # white, over all of it
+        self.assertTrue(lit(Picture(self.xvfb.screenshot())), "the cover did not show")
+        connection.close()
+        picture = self.xvfb.wait_for_picture("root", lambda p: not lit(p), every=0.5, timeout=20)
+        self.assertEqual(len(lit(picture)), 0, "the covered window was not redrawn")
         program.click()
         self.assertEqual(program.wait(10), 0)
 
