@@ -1,15 +1,19 @@
 # SPDX-License-Identifier: MIT
 """The SDL 2 build on a Wayland desktop: weston, on Wayland itself (no X
 server offered, or Xwayland offered too) and on Xwayland when the user asks
-for X11: the rain shows, D hides the falling drops, a click ends it, SIGTERM
-ends it with status 0."""
+for X11, and GNOME's mutter: the rain shows, D hides the falling drops, a
+click ends it, SIGTERM ends it with status 0. On mutter, which draws no title
+bar for a Wayland window, nimbrel has one of its own: dragging it moves the
+window, its close button ends it with status 0."""
+import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 import unittest
 
-from harness import ON_SDL12, Program, Weston
+from harness import ON_SDL12, Program, Weston, Xvfb
 
 SETTINGS = "xRes=640\nyRes=480\nshowDrops=1\n"
 
@@ -28,13 +32,61 @@ def black_box(picture):
     return min(r[1] for r in rows), rows[0][0], max(r[2] for r in rows) + 4, rows[-1][0] + 4
 
 
+class Mutter(Weston):
+    """GNOME's compositor, nested as a window in an Xvfb of its own, on a
+    session bus of its own: a Wayland desktop that draws no title bar for a
+    Wayland window. Programs on it see only Wayland."""
+
+    def __init__(self, width=1280, height=720, xwayland=False):
+        assert not xwayland, "mutter runs here without Xwayland"
+        self.width, self.height = width, height
+        self.xvfb = Xvfb(size="%dx%dx24" % (width + 16, height + 16))
+        self.runtime = tempfile.mkdtemp(prefix="nimbrel-mutter-")
+        self.socket = "nimbrel-%d" % os.getpid()
+        self.log = os.path.join(self.runtime, "mutter.log")
+        env = self.xvfb.env(XDG_RUNTIME_DIR=self.runtime, MUTTER_DEBUG_DUMMY_MODE_SPECS="%dx%d" % (width, height))
+        del env["DBUS_SESSION_BUS_ADDRESS"]  # dbus-run-session's own
+        with open(self.log, "w") as log:
+            self.proc = subprocess.Popen(["dbus-run-session", "--", "mutter", "--nested", "--wayland",
+                                          "--wayland-display", self.socket],
+                                         env=env, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.display = None
+        try:
+            deadline = time.monotonic() + 30
+            while not (os.path.exists(os.path.join(self.runtime, self.socket)) and self.window()):
+                if self.proc.poll() is not None or time.monotonic() > deadline:
+                    raise RuntimeError("mutter did not start: " + self.log_text())
+                time.sleep(0.1)
+        except Exception:
+            self.close()
+            raise
+
+    def window(self):
+        """mutter's output window on the Xvfb, or None before it shows."""
+        for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
+            if '"mutter"' in line:
+                return int(line.split()[0], 16)
+        return None
+
+    def drag(self, start, end):
+        """Presses the first button at start, moves to end and lets go."""
+        self.point_at(*start)
+        self.xvfb.run(["xdotool", "mousedown", "1"])
+        for x, y in (((start[0] + end[0]) // 2, (start[1] + end[1]) // 2), end):
+            time.sleep(0.3)
+            self.xvfb.run(["xdotool", "mousemove", str(x), str(y)])
+        time.sleep(0.3)
+        self.xvfb.run(["xdotool", "mouseup", "1"])
+
+
 class OnWeston:
-    """nimbrel on weston, with Xwayland or without."""
+    """nimbrel on a Wayland desktop: weston, with Xwayland or without, or another."""
+    desktop = Weston
     xwayland = False
     env = None
 
     def setUp(self):
-        self.weston = Weston(1024, 768, xwayland=self.xwayland)
+        self.weston = self.desktop(1024, 768, xwayland=self.xwayland)
         self.addCleanup(self.weston.close)
         self.program = Program(self.weston, settings=SETTINGS, env=self.env)
         self.addCleanup(self.program.close)
@@ -107,6 +159,46 @@ class WaylandFirstTest(unittest.TestCase):
                                  text=True, timeout=20).stdout
         self.assertIn("root window", windows)
         self.assertNotIn('"nimbrel"', windows)
+
+
+NO_MUTTER = ON_SDL12 and "the Wayland path belongs to the SDL 2 and SDL 3 builds" or \
+    not (shutil.which("mutter") and shutil.which("dbus-run-session")) and \
+    "mutter is not installed (Debian: mutter, dbus-daemon, libdecor-0-plugin-1-cairo)"
+
+
+@unittest.skipIf(NO_MUTTER, NO_MUTTER)
+class MutterTest(OnWeston, unittest.TestCase):
+    """GNOME's mutter draws no title bar for a Wayland window: nimbrel has one
+    drawn by libdecor."""
+    desktop = Mutter
+
+    def title_bar(self, left, top, right):
+        """The row of the title bar, 12 pixels above the picture: its colour
+        across the width, other than the desktop's beside it; light text in
+        its middle and a light close button at its right end."""
+        shot = self.weston.screenshot()
+        y = top - 12
+        row = [shot.pixel(x, y) for x in range(left + 4, right - 4)]
+        bar = max(set(row), key=row.count)
+        self.assertGreater(row.count(bar), len(row) // 2, "no title bar above the picture")
+        self.assertNotEqual(bar, shot.pixel(left - 30, y), "the title bar is the desktop's colour")
+        light = [x for x in range(left, right) if any(sum(shot.pixel(x, y + d)) > 450 for d in range(-6, 7))]
+        middle = (left + right) // 2
+        self.assertTrue([x for x in light if abs(x - middle) < 60], "no title in the title bar")
+        self.assertTrue([x for x in light if x > right - 30], "no close button at the title bar's end")
+
+    def test_a_title_bar_that_moves_it_and_whose_close_button_ends_it(self):
+        left, top = self.window_box()
+        self.title_bar(left, top, left + 640)
+        self.weston.drag((left + 200, top - 12), (left + 300, top + 68))
+        moved = self.window_box()
+        self.assertLessEqual(abs(moved[0] - left - 100), 8, (left, top, moved))
+        self.assertLessEqual(abs(moved[1] - top - 80), 8, (left, top, moved))
+        self.assertTrue(self.program.running(), "dragging the title bar ended it")
+        left, top = moved
+        self.title_bar(left, top, left + 640)
+        self.weston.click_at(left + 640 - 16, top - 12)
+        self.assertEqual(self.program.wait(10), 0, self.program.stderr())
 
 
 if __name__ == "__main__":
