@@ -2,33 +2,11 @@
 #include "SdlSurface.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
-
-// Calls that handed rectangles of the picture to the display: SDL's own
-// function, counted on the way.
-static int handedOver = 0;
-#if SDL_MAJOR_VERSION >= 2
-extern "C" int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int count)
-{
-    static auto real = reinterpret_cast<int (*)(SDL_Window*, const SDL_Rect*, int)>(
-        dlsym(RTLD_NEXT, "SDL_UpdateWindowSurfaceRects"));
-    ++handedOver;
-    return real(window, rects, count);
-}
-#else
-extern "C" void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects)
-{
-    static auto real = reinterpret_cast<void (*)(SDL_Surface*, int, SDL_Rect*)>(dlsym(RTLD_NEXT, "SDL_UpdateRects"));
-    ++handedOver;
-    real(screen, count, rects);
-}
-#endif
 
 namespace {
 
@@ -238,35 +216,6 @@ TEST(SdlSurface, ModeFlagsAskForHardwareDoubleBufferingInAnyFormat)
     EXPECT_EQ(SdlDisplay::modeFlags(true), 0xD0000001u);
 }
 #endif
-
-TEST(SdlSurface, AKeptPictureHandsTheDisplayOnlyFramesThatChangedIt)
-{
-    Opened surface(32);
-    ASSERT_TRUE(surface.keepPictureBetweenFrames());
-    surface.clear();
-    auto drawPixel = [&] {
-        surface.lock();
-        surface.putPixel(3, 2, Surface::Color{255, 0, 0});
-        surface.unlock();
-    };
-    const struct {
-        const char* frame;
-        std::function<void()> before;
-        bool shown;
-    } frames[] = {
-        {"the first, cleared", [] {}, true},  {"nothing drawn", [] {}, false},
-        {"a pixel drawn", drawPixel, true},   {"nothing drawn again", [] {}, false},
-        {"exposed", [&] { surface.exposed(); }, true}, {"nothing after it", [] {}, false},
-    };
-    for (const auto& f : frames) {
-        SCOPED_TRACE(f.frame);
-        const int before = handedOver;
-        f.before();
-        surface.update();
-        EXPECT_EQ(!surface.shownRects().empty(), f.shown);
-        EXPECT_EQ(handedOver - before, f.shown ? 1 : 0);
-    }
-}
 
 TEST(SdlSurface, UnimplementedShapesWarnOnceAPerCall)
 {
