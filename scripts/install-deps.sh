@@ -7,6 +7,7 @@
 #                            session and gsettings, debhelper for the package and
 #                            Debian's tools that check it, sdl12-compat to run the
 #                            tests on it too, weston and Xwayland for the Wayland
+#                            test, mutter and libdecor's plugin for the GNOME
 #                            test, ...), and builds SDL 3 and sdl2-compat from
 #                            Debian 13's sources into build/sdl3 (build-sdl3.sh),
 #                            unless --no-sdl3 follows (test.sh builds them itself)
@@ -27,14 +28,18 @@ else
   # libwayland-dev, wayland-protocols, libxkbcommon-dev: the SDL 2 build shows
   # its picture on Wayland in a window of its own, and reads its keys.
   # libx11-dev: on X11 a window taken away ends the run quietly.
+  # libdecor-0-dev: the header of libdecor, which draws that window's title
+  # bar where the desktop draws none (GNOME).
   pkgs=(build-essential cmake pkg-config libsdl2-dev libwayland-dev wayland-protocols libxkbcommon-dev libx11-dev
-        librsvg2-bin)
+        libdecor-0-dev librsvg2-bin)
 fi
 if [ "${1:-}" = "--tests" ]; then
   # libsdl1.2-dev: the SDL 1.2 build, tested beside the SDL 2 one.
   pkgs+=(libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils imagemagick python3 python3-xlib clang libclang-rt-dev
          file xscreensaver xscreensaver-data mate-screensaver dbus-daemon libglib2.0-bin
          libsdl1.2-compat weston xwayland)
+  # GNOME's compositor, and libdecor's plugin that draws nimbrel's title bar on it.
+  pkgs+=(mutter libdecor-0-plugin-1-cairo)
   # The package: built by dpkg-buildpackage with debhelper, checked by lintian,
   # hardening-check (devscripts), appstreamcli (appstream),
   # desktop-file-validate (desktop-file-utils) and mandoc.

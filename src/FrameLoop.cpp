@@ -2,6 +2,7 @@
 #include "FrameLoop.h"
 
 #include "FramePacer.h"
+#include "FrameProbe.h"
 #include "RainSimulation.h"
 #include "Surface.h"
 
@@ -53,6 +54,7 @@ void FrameLoop::makeFrame()
 {
     simulation.runNextStep();
     surface.update();
+    FrameProbe::frameMade();
     // A kept picture is the next frame's start; otherwise each frame starts black.
     if (!surface.keepsPicture())
         surface.clear();

@@ -52,6 +52,10 @@ public:
     bool rectanglesReachEverywhere() const;
 
     // Hands the whole surface, or only these rectangles of it, to the display.
+    // With no rectangle nothing is handed over: some libraries would show
+    // the whole picture again (sdl12-compat draws it through a renderer), or
+    // wait on the display (SDL 2's X11 surface); a window of the program's
+    // own still takes in what the desktop sent it.
     void present();
     void present(SDL_Rect* rects, int count);
 

@@ -97,7 +97,7 @@ void SdlSurface::update()
         to.w = static_cast<decltype(to.w)>(r.w * scale);
         to.h = static_cast<decltype(to.h)>(r.h * scale);
     }
-    // Called with no rectangle too: a frame in which nothing changed is still a frame.
+    // With no rectangle when nothing changed: the display is handed nothing.
     screenDisplay.present(sdlRects.data(), static_cast<int>(sdlRects.size()));
 }
 

@@ -93,7 +93,8 @@ void SdlDisplay::present()
 
 void SdlDisplay::present(SDL_Rect* rects, int count)
 {
-    SDL_UpdateRects(screen, count, rects);
+    if (count > 0)
+        SDL_UpdateRects(screen, count, rects);
 }
 
 void SdlDisplay::hideCursor()
@@ -116,6 +117,9 @@ bool SdlDisplay::poll(Event& event)
     case SDL_MOUSEBUTTONDOWN: // the wheel too: buttons 4 and 5
     case SDL_MOUSEBUTTONUP:
         event = Event::Quit;
+        break;
+    case SDL_VIDEOEXPOSE: // sdl12-compat's: the picture must be shown again
+        event = Event::Exposed;
         break;
     case SDL_KEYDOWN: // SDL 1.2 repeats no key unless asked to
         event = e.key.keysym.sym == SDLK_d ? Event::ToggleDrops : Event::Other;

@@ -217,7 +217,7 @@ void SdlDisplay::present(SDL_Rect* rects, int count)
 {
     if (native->wayland)
         native->wayland->present(rects, count);
-    else
+    else if (count > 0)
         SDL_UpdateWindowSurfaceRects(native->window, rects, count);
 }
 

@@ -61,22 +61,28 @@ struct WaylandWindow::Listeners {
     }
     static void seatName(void*, wl_seat*, const char*) {}
 
-    // No cursor over the rain.
-    static void enter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t, wl_fixed_t)
+    // No cursor over the rain. The title bar's surfaces are libdecor's,
+    // which sets the cursor there and takes the clicks.
+    static void enter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t, wl_fixed_t)
     {
-        wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+        WaylandWindow& w = of(data);
+        w.pointerOnPicture = surface == w.surface;
+        if (w.pointerOnPicture)
+            wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
     }
-    static void leave(void*, wl_pointer*, uint32_t, wl_surface*) {}
+    static void leave(void* data, wl_pointer*, uint32_t, wl_surface*) { of(data).pointerOnPicture = false; }
     static void motion(void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {}
     // Pressing or releasing any button ends the program, and so does the
     // wheel, which older SDL reports as buttons.
     static void button(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t)
     {
-        of(data).events.push_back(EventSource::Event::Quit);
+        if (of(data).pointerOnPicture)
+            of(data).events.push_back(EventSource::Event::Quit);
     }
     static void axis(void* data, wl_pointer*, uint32_t, uint32_t, wl_fixed_t)
     {
-        of(data).events.push_back(EventSource::Event::Quit);
+        if (of(data).pointerOnPicture)
+            of(data).events.push_back(EventSource::Event::Quit);
     }
     static void frame(void*, wl_pointer*) {}
     static void axisSource(void*, wl_pointer*, uint32_t) {}
@@ -221,6 +227,20 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
         wl_seat_add_listener(seat, &Listeners::seatListener, this);
 
     surface = wl_compositor_create_surface(compositor);
+    // Opaque: nothing beneath it is ever repainted for it.
+    wl_region* opaque = wl_compositor_create_region(compositor);
+    wl_region_add(opaque, 0, 0, width, height);
+    wl_surface_set_opaque_region(surface, opaque);
+    wl_region_destroy(opaque);
+    // A title bar drawn by the desktop where it offers one (kwin); where it
+    // draws none (GNOME), one drawn by libdecor, where it is installed.
+    if (decorations == nullptr)
+        frame = LibdecorFrame::open(display, surface, width, height, fullscreen,
+                                    [this] { events.push_back(EventSource::Event::Quit); });
+    if (frame) {
+        shown = WaylandPresenter::open(display, shm, surface, width, height);
+        return;
+    }
     xdgSurface = xdg_wm_base_get_xdg_surface(wmBase, surface);
     xdg_surface_add_listener(xdgSurface, &Listeners::surfaceListener, this);
     toplevel = xdg_surface_get_toplevel(xdgSurface);
@@ -238,11 +258,6 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
         xdg_toplevel_set_min_size(toplevel, width, height);
         xdg_toplevel_set_max_size(toplevel, width, height);
     }
-    // Opaque: nothing beneath it is ever repainted for it.
-    wl_region* opaque = wl_compositor_create_region(compositor);
-    wl_region_add(opaque, 0, 0, width, height);
-    wl_surface_set_opaque_region(surface, opaque);
-    wl_region_destroy(opaque);
     // The first buffer may come only after the desktop's first configure,
     // which answers the first commit; a desktop that never sends it gets
     // SDL's own window.
@@ -257,6 +272,7 @@ WaylandWindow::WaylandWindow(wl_display* display, int width, int height, bool fu
 WaylandWindow::~WaylandWindow()
 {
     shown.reset(); // its buffers are on the surface
+    frame.reset(); // the surface's role
     if (decoration != nullptr)
         zxdg_toplevel_decoration_v1_destroy(decoration);
     if (decorations != nullptr)

@@ -3,6 +3,7 @@
 #define NIMBREL_WAYLANDWINDOW_H
 
 #include "EventSource.h"
+#include "LibdecorFrame.h"
 #include "WaylandPresenter.h"
 
 #include <deque>
@@ -75,10 +76,14 @@ private:
     xdg_toplevel* toplevel = nullptr;
     zxdg_decoration_manager_v1* decorations = nullptr;
     zxdg_toplevel_decoration_v1* decoration = nullptr;
+    // The title bar where the desktop draws none; then the window's role.
+    std::unique_ptr<LibdecorFrame> frame;
     xkb_context* xkb = nullptr;
     xkb_keymap* keymap = nullptr;
     xkb_state* keys = nullptr;
     bool configured = false;
+    // Whether the pointer is over the picture rather than its title bar.
+    bool pointerOnPicture = false;
     std::unique_ptr<WaylandPresenter> shown;
     std::deque<EventSource::Event> events;
 };

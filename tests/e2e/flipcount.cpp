@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Preloaded into the real program by the whole-program tests: counts the
-// frames it shows by wrapping SDL 1.2's SDL_Flip and SDL_UpdateRects (a kept
-// picture) and SDL 2's and 3's SDL_UpdateWindowSurface and SDL_UpdateWindowSurfaceRects,
-// or on Wayland wl_display_dispatch_queue_pending, which the SDL 2 and 3 builds'
-// own Wayland window calls once a frame (only its calls, from the program
-// itself, count: SDL and libwayland call it too), and writes the count with
-// the times of the first and last frame to
+// frames it makes through the program's frame probe (nimbrel_frame_made,
+// called once a frame, whether or not the frame handed the display
+// anything), and writes the count with the times of the first and last frame to
 // $NIMBREL_FLIPS when the process exits. At the first frame it also writes
 // the version of the SDL library the process really runs on and the time of
 // that frame to $NIMBREL_FLIPS.version: a process that leaves through _exit
@@ -19,7 +16,6 @@
 // hang it creates $NIMBREL_STALL.stuck, so that a test knows a frame is in
 // flight for good.
 #include <dlfcn.h>
-#include <link.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -29,12 +25,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-
-struct SDL_Surface;
-struct SDL_Rect;
-struct SDL_Window;
-struct wl_display;
-struct wl_event_queue;
 
 namespace {
 
@@ -152,69 +142,9 @@ void counted()
         __atomic_store_n(live, flips, __ATOMIC_RELAXED);
 }
 
-template <typename Function>
-Function next(const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
-// Whether code at the address belongs to the program rather than a library:
-// the program is the first object the dynamic linker lists.
-bool inProgram(const void* address)
-{
-    struct Query {
-        uintptr_t address;
-        bool found;
-    } query{reinterpret_cast<uintptr_t>(address), false};
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void* data) {
-            auto* q = static_cast<Query*>(data);
-            for (int i = 0; i < info->dlpi_phnum; ++i) {
-                const ElfW(Phdr)& p = info->dlpi_phdr[i];
-                const uintptr_t start = info->dlpi_addr + p.p_vaddr;
-                if (p.p_type == PT_LOAD && q->address >= start && q->address < start + p.p_memsz)
-                    q->found = true;
-            }
-            return 1; // the first object only
-        },
-        &query);
-    return query.found;
-}
-
 } // namespace
 
-extern "C" int SDL_Flip(SDL_Surface* screen)
+extern "C" void nimbrel_frame_made()
 {
-    static auto real = next<int (*)(SDL_Surface*)>("SDL_Flip");
     counted();
-    return real(screen);
-}
-
-extern "C" void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects)
-{
-    static auto real = next<void (*)(SDL_Surface*, int, SDL_Rect*)>("SDL_UpdateRects");
-    counted();
-    real(screen, count, rects);
-}
-
-extern "C" int SDL_UpdateWindowSurface(SDL_Window* window)
-{
-    static auto real = next<int (*)(SDL_Window*)>("SDL_UpdateWindowSurface");
-    counted();
-    return real(window);
-}
-
-extern "C" int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int count)
-{
-    static auto real = next<int (*)(SDL_Window*, const SDL_Rect*, int)>("SDL_UpdateWindowSurfaceRects");
-    counted();
-    return real(window, rects, count);
-}
-
-extern "C" int wl_display_dispatch_queue_pending(wl_display* display, wl_event_queue* queue)
-{
-    static auto real = next<int (*)(wl_display*, wl_event_queue*)>("wl_display_dispatch_queue_pending");
-    if (inProgram(__builtin_return_address(0)))
-        counted();
-    return real(display, queue);
 }

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """A large window keeps its picture between frames and shows only what
 changed; the display must still be able to redraw it whole at any time."""
+import re
 import unittest
 
 from harness import Picture, Xvfb, XTestCase, make_window
@@ -50,6 +51,22 @@ class KeptPictureTest(XTestCase):
         self.xvfb.wait_for_picture("root", lambda p: not changed(p), lambda: "%d of %d heap pixels not redrawn" % (
             len(changed(Picture(self.xvfb.screenshot()))), len(covered)))
 
+        program.click()
+        self.assertEqual(program.wait(), 0)
+
+    def test_a_picture_that_never_changes_is_redrawn_after_being_covered(self):
+        # No rain: after the first frame no frame hands the display anything,
+        # so only the window's exposure can bring the black back.
+        program = self.start(settings="xRes=640\nyRes=480\ndropRate=0\n")
+        program.find_window()
+        where = self.xvfb.run(["xdotool", "getwindowgeometry", str(program.window)]).stdout
+        left, top = map(int, re.search(r"Position: (\d+),(\d+)", where).groups())
+        def lit(picture):  # the screen where the window is
+            return picture.lit(left, top, left + 640, top + 480)
+        connection, _ = make_window(self.xvfb.display, 1870, 1040)  # white, over all of it
+        self.xvfb.wait_for_picture("root", lit, "no cover shown")
+        connection.close()
+        self.xvfb.wait_for_picture("root", lambda p: not lit(p), "the covered window was not redrawn")
         program.click()
         self.assertEqual(program.wait(), 0)
 

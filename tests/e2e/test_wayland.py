@@ -1,14 +1,18 @@
 # SPDX-License-Identifier: MIT
 """The SDL 2 build on a Wayland desktop: weston, on Wayland itself (no X
 server offered, or Xwayland offered too) and on Xwayland when the user asks
-for X11: the rain shows, D hides the falling drops, a click ends it, SIGTERM
-ends it with status 0."""
+for X11, and GNOME's mutter: the rain shows, D hides the falling drops, a
+click ends it, SIGTERM ends it with status 0. On mutter, which draws no title
+bar for a Wayland window, nimbrel has one of its own: dragging it moves the
+window, its close button ends it with status 0."""
+import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import unittest
 
-from harness import DEADLINE, ON_SDL12, Program, Weston, wait_for
+from harness import DEADLINE, ON_SDL12, Program, Weston, Xvfb, wait_for
 
 SETTINGS = "xRes=640\nyRes=480\nshowDrops=1\n"
 
@@ -27,13 +31,51 @@ def black_box(picture):
     return min(r[1] for r in rows), rows[0][0], max(r[2] for r in rows) + 4, rows[-1][0] + 4
 
 
+class Mutter(Weston):
+    """GNOME's compositor, nested as a window in an Xvfb of its own, on a
+    session bus of its own: a Wayland desktop that draws no title bar for a
+    Wayland window. Programs on it see only Wayland."""
+
+    def __init__(self, width=1280, height=720, xwayland=False):
+        assert not xwayland, "mutter runs here without Xwayland"
+        self.width, self.height = width, height
+        self.xvfb = Xvfb(size="%dx%dx24" % (width + 16, height + 16))
+        self.runtime = tempfile.mkdtemp(prefix="nimbrel-mutter-")
+        self.socket, self.display = "nimbrel-%d" % os.getpid(), None
+        self.log = os.path.join(self.runtime, "mutter.log")
+        env = self.xvfb.env(XDG_RUNTIME_DIR=self.runtime, MUTTER_DEBUG_DUMMY_MODE_SPECS="%dx%d" % (width, height))
+        del env["DBUS_SESSION_BUS_ADDRESS"]  # dbus-run-session's own
+        with open(self.log, "w") as log:
+            self.proc = subprocess.Popen(["dbus-run-session", "--", "mutter", "--nested", "--wayland",
+                                          "--wayland-display", self.socket],
+                                         env=env, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        try:
+            self._wait_ready(False)  # its socket, and its window on the Xvfb
+        except Exception:
+            self.close()
+            raise
+
+    def window(self):
+        """mutter's output window on the Xvfb, or None before it shows."""
+        for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
+            if '"mutter"' in line:
+                return int(line.split()[0], 16)
+        return None
+
+    def drag(self, start, end):
+        """Presses the first button at start, moves to end and lets go."""
+        self.point_at(*start)
+        self.xvfb.run(["xdotool", "mousedown", "1", "mousemove", "--sync", str(end[0]), str(end[1]), "mouseup", "1"])
+
+
 class OnWeston:
-    """nimbrel on weston, with Xwayland or without."""
+    """nimbrel on a Wayland desktop: weston, with Xwayland or without, or another."""
+    desktop = Weston
     xwayland = False
     env = None
 
     def setUp(self):
-        self.weston = Weston(1024, 768, xwayland=self.xwayland)
+        self.weston = self.desktop(1024, 768, xwayland=self.xwayland)
         self.addCleanup(self.weston.close)
         self.program = Program(self.weston, settings=SETTINGS, env=self.env)
         self.addCleanup(self.program.close)
@@ -101,6 +143,42 @@ class WaylandFirstTest(unittest.TestCase):
         self.assertIn("root window", windows)
         self.assertNotIn('"nimbrel"', windows)
 
+
+NO_MUTTER = ON_SDL12 and "the Wayland path belongs to the SDL 2 and SDL 3 builds" or \
+    not (shutil.which("mutter") and shutil.which("dbus-run-session")) and \
+    "mutter is not installed (Debian: mutter, dbus-daemon, libdecor-0-plugin-1-cairo)"
+
+
+@unittest.skipIf(NO_MUTTER, NO_MUTTER)
+class MutterTest(OnWeston, unittest.TestCase):
+    """GNOME's mutter draws no title bar for a Wayland window: nimbrel has one
+    drawn by libdecor."""
+    desktop = Mutter
+
+    def title_bar(self, left, top):
+        """Looks at the row 12 pixels above the picture: mostly one colour, not
+        the desktop's beside it, with light text in the middle and a light
+        close button at the right end."""
+        shot, y, right = self.weston.screenshot(), top - 12, left + 640
+        row = [shot.pixel(x, y) for x in range(left + 4, right - 4)]
+        self.assertGreater(row.count(max(row, key=row.count)), len(row) // 2, "no title bar above the picture")
+        self.assertNotEqual(max(row, key=row.count), shot.pixel(left - 30, y), "the title bar is the desktop's")
+        light = [x for x in range(left, right) if any(sum(shot.pixel(x, y + d)) > 450 for d in range(-6, 7))]
+        self.assertTrue([x for x in light if abs(x - left - 320) < 60], "no title in the title bar")
+        self.assertTrue([x for x in light if x > right - 30], "no close button at the title bar's end")
+
+    def test_a_title_bar_that_moves_it_and_whose_close_button_ends_it(self):
+        left, top = self.window_box()
+        self.title_bar(left, top)
+        self.weston.drag((left + 200, top - 12), (left + 300, top + 68))
+        wait_for(lambda: (black_box(self.weston.screenshot()) or (left, top))[:2] != (left, top),
+                 "the window did not move")
+        moved = self.window_box()
+        self.assertLessEqual(abs(moved[0] - left - 100) + abs(moved[1] - top - 80), 8, (left, top, moved))
+        self.assertTrue(self.program.running(), "dragging the title bar ended it")
+        self.title_bar(*moved)
+        self.weston.click_at(moved[0] + 640 - 16, moved[1] - 12)
+        self.assertEqual(self.program.wait(), 0, self.program.stderr())
 
 if __name__ == "__main__":
     unittest.main()
