@@ -62,11 +62,6 @@ class Mutter(Weston):
                 return int(line.split()[0], 16)
         return None
 
-    def drag(self, start, end):
-        """Presses the first button at start, moves to end and lets go."""
-        self.point_at(*start)
-        self.xvfb.run(["xdotool", "mousedown", "1", "mousemove", "--sync", str(end[0]), str(end[1]), "mouseup", "1"])
-
 
 class OnWeston:
     """nimbrel on a Wayland desktop: weston, with Xwayland or without, or another."""
@@ -170,9 +165,19 @@ class MutterTest(OnWeston, unittest.TestCase):
     def test_a_title_bar_that_moves_it_and_whose_close_button_ends_it(self):
         left, top = self.window_box()
         self.title_bar(left, top)
-        self.weston.drag((left + 200, top - 12), (left + 300, top + 68))
-        wait_for(lambda: (black_box(self.weston.screenshot()) or (left, top))[:2] != (left, top),
-                 "the window did not move")
+        # A drag: press on the title bar, move, let go once the window moved.
+        # mutter moves it only once the program has asked it to, so the
+        # pointer is nudged until then.
+        self.weston.point_at(left + 200, top - 12)
+        self.weston.xvfb.run(["xdotool", "mousedown", "1"])
+        nudges = iter(range(1 << 30))
+
+        def moved():
+            x = left + 300 + next(nudges) % 2
+            self.weston.xvfb.run(["xdotool", "mousemove", "--sync", str(x), str(top + 68)])
+            return (black_box(self.weston.screenshot()) or (left, top))[:2] != (left, top)
+        wait_for(moved, "the window did not move")
+        self.weston.xvfb.run(["xdotool", "mouseup", "1"])
         moved = self.window_box()
         self.assertLessEqual(abs(moved[0] - left - 100) + abs(moved[1] - top - 80), 8, (left, top, moved))
         self.assertTrue(self.program.running(), "dragging the title bar ended it")
