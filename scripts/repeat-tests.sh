@@ -26,8 +26,8 @@ for run in $(seq "$runs"); do
   bash "$dir/nimbrel/scripts/test.sh" >"$dir/test.log" 2>&1
   status=$?
   # CTest's list: "<build>: <tab> 12 - e2e.sdl2.test_x.XTest (Failed)".
-  failed=$(grep -E '^[^ ]+: +[0-9]+ - .* \((Failed|Timeout|SEGFAULT|Subprocess|Exception|Not Run)' "$dir/test.log" \
-             | sed -E 's/^([^ ]+): +[0-9]+ - ([^ ]+) .*/\1:\2/' | sort -u | tr '\n' ' ')
+  failed=$(grep -E '^[^ ]+:[[:space:]]+[0-9]+ - .* \((Failed|Timeout|SEGFAULT|Subprocess|Exception|Not Run)' \
+             "$dir/test.log" | sed -E 's/^([^ ]+):[[:space:]]+[0-9]+ - ([^ ]+) .*/\1:\2/' | sort -u | tr '\n' ' ')
   echo "run $run: status $status in $((SECONDS - start)) s, busy loops $busy${failed:+, failed: $failed} (log: $dir/test.log)"
   [ "$status" -eq 0 ] && passed=$((passed + 1))
   rm -rf "$dir/nimbrel"  # the builds; the log stays

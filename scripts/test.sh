@@ -106,10 +106,11 @@ prepare build-asan 10 2 "${asan[@]}" &
 pids+=($!)
 
 # e2e DIR: once DIR is built (and, for the SDL 2 build's tests on
-# sdl2-compat, SDL 3), its whole-program tests, as many at once as there are
+# sdl2-compat and its comparison with the other builds' frames, SDL 3 and
+# those builds), its whole-program tests, as many at once as there are
 # slots; the slots keep all builds' tests together within them.
 e2e() {
-  if built "$1" && { [ "$1" != build ] || built sdl3; }; then
+  if built "$1" && { [ "$1" != build ] || { built sdl3 && built build-sdl12 && built build-sdl3; }; }; then
     marked "$1" check 0 -L e2e -j"$NIMBREL_E2E_SLOTS"
   else
     return 1

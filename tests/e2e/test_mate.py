@@ -46,7 +46,15 @@ class MateTest(unittest.TestCase):
         if not os.path.isdir(HACK_DIR):
             os.makedirs(HACK_DIR)
             self.addCleanup(os.rmdir, HACK_DIR)
-        if not link_system_path(HACK, os.path.join(self.stage, "usr", "bin", "nimbrel-xscreensaver")):
+        # MATE hands its themes a few variables of its own choosing, never
+        # LD_LIBRARY_PATH: the hack it runs sets that, then runs the wrapper.
+        self.wrapper = os.path.join(self.stage, "usr", "bin", "nimbrel-xscreensaver")
+        hack = os.path.join(self.stage, "hack")
+        with open(hack, "w") as f:
+            f.write('#!/bin/sh\nLD_LIBRARY_PATH=%s exec %s "$@"\n'
+                    % (shareable_libraries(os.path.join(self.stage, "lib")), self.wrapper))
+        os.chmod(hack, 0o755)
+        if not link_system_path(HACK, hack):
             self.skipTest("%s is there already (an installed nimbrel?), and this test would have "
                           "to replace it" % HACK)
         self.addCleanup(os.remove, HACK)
@@ -57,7 +65,7 @@ class MateTest(unittest.TestCase):
         self.env = {"HOME": self.home, "DISPLAY": self.xvfb.display, "GSETTINGS_BACKEND": "keyfile",
                     "XDG_DATA_DIRS": os.path.join(self.stage, "usr", "share") + ":/usr/local/share:/usr/share",
                     "XDG_CURRENT_DESKTOP": "MATE", "PATH": "/usr/local/bin:/usr/bin:/bin",
-                    "LANG": "C.UTF-8", "LD_LIBRARY_PATH": shareable_libraries(os.path.join(self.stage, "lib"))}
+                    "LANG": "C.UTF-8"}
         for key, value in (("mode", "single"), ("themes", "['screensavers-nimbrel']"),
                            ("lock-enabled", "false")):
             subprocess.run(self.as_user("gsettings", "set", "org.mate.screensaver", key, value),
@@ -106,7 +114,7 @@ class MateTest(unittest.TestCase):
         for pid in os.listdir("/proc"):
             try:
                 with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    if HACK.encode() in f.read().split(b"\0"):
+                    if {HACK.encode(), self.wrapper.encode()} & set(f.read().split(b"\0")):
                         wrappers.append(int(pid))
             except (OSError, ValueError):
                 pass
