@@ -36,6 +36,45 @@ def is_library(version, library=LIBRARY):
     return version[:len(prefix)] == prefix and compat == is_compat
 
 
+# Asks a library file its SDL version: run apart, as a library of the same
+# name may already be loaded here.
+_VERSION_PROBE = r"""
+import ctypes, sys
+lib = ctypes.CDLL(sys.argv[1])
+if hasattr(lib, "SDL_Linked_Version"):   # SDL 1.2: a pointer to 3 bytes
+    lib.SDL_Linked_Version.restype = ctypes.POINTER(ctypes.c_uint8 * 3)
+    v = list(lib.SDL_Linked_Version().contents)
+elif hasattr(lib, "SDL_GetRevision") and hasattr(lib, "SDL_GetPlatform") and hasattr(lib, "SDL_RunOnMainThread"):
+    n = lib.SDL_GetVersion()               # SDL 3: one number
+    v = [n // 1000000, n // 1000 % 1000, n % 1000]
+else:                                      # SDL 2: fills 3 bytes
+    buf = (ctypes.c_uint8 * 3)()
+    lib.SDL_GetVersion(buf)
+    v = list(buf)
+print("%d.%d.%d" % tuple(v))
+"""
+
+
+def sdl_version(library, env=None):
+    """The SDL version (major, minor, patch) of a library as the dynamic
+    linker finds it (a name, with env's LD_LIBRARY_PATH) or of a file;
+    None when it does not load."""
+    import sys
+    r = subprocess.run([sys.executable, "-c", _VERSION_PROBE, library], env=env,
+                       capture_output=True, text=True, timeout=30)
+    if r.returncode != 0:
+        return None
+    return tuple(int(n) for n in r.stdout.split("."))
+
+
+def library_name(version):
+    """The name of the library of an SDL version, as LIBRARY names them."""
+    for name in ("sdl1.2", "sdl12-compat", "sdl2", "sdl2-compat", "sdl3"):
+        if version and is_library(version, name):
+            return name
+    return None
+
+
 # Whether this pass runs the SDL 1.2 build (else one on SDL 2 or SDL 3), and
 # whether SDL 3 does the work (sdl2-compat, or the SDL 3 build).
 ON_SDL12 = LIBRARY in ("sdl1.2", "sdl12-compat")
@@ -618,3 +657,10 @@ class Weston:
         end_group(self.proc, 5)
         self.xvfb.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    # harness.py LIBRARY: the name of the SDL library found under that name
+    # or file, for the build's choice of test passes.
+    import sys
+    print(library_name(sdl_version(sys.argv[1])) or "none")
