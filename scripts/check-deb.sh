@@ -95,7 +95,8 @@ if [ "$arch" = amd64 ]; then
 fi
 # Branch protection (BTI and PAC marks) is arm64's: Debian 13's
 # hardening-check asks it of every architecture, but no amd64 program has it.
-if [ "$arch" != arm64 ] && hardening-check --help 2>&1 | grep -q -- --nobranchprotection; then
+known=$(hardening-check --nobranchprotection "$(command -v dpkg)" 2>&1 || true)
+if [ "$arch" != arm64 ] && [[ $known != *"Unknown option"* ]]; then
   echo "branch protection is arm64's: not asked of an $arch program"
   skip+=(--nobranchprotection)
 fi

@@ -36,43 +36,32 @@ def is_library(version, library=LIBRARY):
     return version[:len(prefix)] == prefix and compat == is_compat
 
 
-# Asks a library file its SDL version: run apart, as a library of the same
-# name may already be loaded here.
+# Asks an SDL 1.2 or SDL 2 library its version, apart: a library of the
+# same name may already be loaded here.
 _VERSION_PROBE = r"""
 import ctypes, sys
-lib = ctypes.CDLL(sys.argv[1])
-if hasattr(lib, "SDL_Linked_Version"):   # SDL 1.2: a pointer to 3 bytes
+lib, v = ctypes.CDLL(sys.argv[1]), (ctypes.c_uint8 * 3)()
+if hasattr(lib, "SDL_Linked_Version"):
     lib.SDL_Linked_Version.restype = ctypes.POINTER(ctypes.c_uint8 * 3)
-    v = list(lib.SDL_Linked_Version().contents)
-elif hasattr(lib, "SDL_GetRevision") and hasattr(lib, "SDL_GetPlatform") and hasattr(lib, "SDL_RunOnMainThread"):
-    n = lib.SDL_GetVersion()               # SDL 3: one number
-    v = [n // 1000000, n // 1000 % 1000, n % 1000]
-else:                                      # SDL 2: fills 3 bytes
-    buf = (ctypes.c_uint8 * 3)()
-    lib.SDL_GetVersion(buf)
-    v = list(buf)
+    v = lib.SDL_Linked_Version().contents
+else:
+    lib.SDL_GetVersion(v)
 print("%d.%d.%d" % tuple(v))
 """
 
 
-def sdl_version(library, env=None):
-    """The SDL version (major, minor, patch) of a library as the dynamic
-    linker finds it (a name, with env's LD_LIBRARY_PATH) or of a file;
-    None when it does not load."""
+def sdl_version(library):
+    """The version (major, minor, patch) of an SDL 1.2 or 2 library, named
+    as the dynamic linker finds it or by its file; None if it does not load."""
     import sys
-    r = subprocess.run([sys.executable, "-c", _VERSION_PROBE, library], env=env,
-                       capture_output=True, text=True, timeout=30)
-    if r.returncode != 0:
-        return None
-    return tuple(int(n) for n in r.stdout.split("."))
+    r = subprocess.run([sys.executable, "-c", _VERSION_PROBE, library], capture_output=True, text=True)
+    return tuple(int(n) for n in r.stdout.split(".")) if r.returncode == 0 else None
 
 
 def library_name(version):
-    """The name of the library of an SDL version, as LIBRARY names them."""
-    for name in ("sdl1.2", "sdl12-compat", "sdl2", "sdl2-compat", "sdl3"):
-        if version and is_library(version, name):
-            return name
-    return None
+    """The library of an SDL version, as LIBRARY names them."""
+    return next((n for n in ("sdl1.2", "sdl12-compat", "sdl2", "sdl2-compat") if version and is_library(version, n)),
+                None)
 
 
 # Whether this pass runs the SDL 1.2 build (else one on SDL 2 or SDL 3), and
