@@ -88,6 +88,10 @@ if [ "$packaged" -eq 2 ]; then
   echo "test.sh: SDL 3 and sdl2-compat as Debian packages them"
 fi
 
+if [ "$(/usr/bin/python3 -B "$root/tests/e2e/harness.py" libSDL-1.2.so.0)" = sdl12-compat ]; then
+  echo "test.sh: no classic SDL 1.2 here: the SDL 1.2 build is tested on sdl12-compat only"
+fi
+
 # sdl3 DIR: SDL 3 and sdl2-compat from Debian 13's sources into DIR, once
 # (then kept), said in $state as a build is; nothing where Debian has them.
 sdl3() {
