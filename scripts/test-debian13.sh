@@ -60,17 +60,19 @@ mount_in tmp -t tmpfs tmpfs -o mode=1777
 cp /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
 
 # A fresh copy of the tree each run: the files git knows, as check-deb.sh
-# takes them, without build folders.
-rm -rf "$dir/root/nimbrel"
-mkdir -p "$dir/root/nimbrel"
+# takes them, without build folders; in a folder everyone can read, as the
+# tests run programs as other users too.
+rm -rf "$dir/srv/nimbrel"
+mkdir -p "$dir/srv/nimbrel"
+chmod 755 "$dir/srv" "$dir/srv/nimbrel"
 (cd "$root" && git ls-files -z --cached --others --exclude-standard \
    | while IFS= read -r -d '' f; do
-       if [ -e "$f" ] || [ -L "$f" ]; then cp -P --parents "$f" "$dir/root/nimbrel/"; fi
+       if [ -e "$f" ] || [ -L "$f" ]; then cp -P --parents "$f" "$dir/srv/nimbrel/"; fi
      done)
 
 inside() {
   chroot "$dir" env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    LANG=C.UTF-8 TERM=dumb bash -c 'cd /root/nimbrel && "$@"' inside "$@"
+    LANG=C.UTF-8 TERM=dumb bash -c 'cd /srv/nimbrel && "$@"' inside "$@"
 }
 if [ $# -gt 0 ]; then
   inside "$@"
