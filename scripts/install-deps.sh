@@ -11,11 +11,16 @@
 #                            test, ...), and builds SDL 3 and sdl2-compat from
 #                            Debian 13's sources into build/sdl3 (build-sdl3.sh),
 #                            unless --no-sdl3 follows (test.sh builds them itself)
+#                            or Debian packages them (Debian 13: installed then)
 #   install-deps.sh --windows [--tests]
 #                            instead, what build-windows.sh needs to cross-build the
 #                            Windows programs (MinGW-w64, NSIS), and with --tests
 #                            what runs them under Wine in Xvfb
 set -euo pipefail
+
+# Debian 13 packages SDL 3 and sdl2-compat (libraries in sdl2-compat/ of
+# the library folder): those, where there, rather than building them.
+packaged_sdl3() { apt-cache show libsdl3-dev libsdl2-compat >/dev/null 2>&1; }
 
 if [ "${1:-}" = "--windows" ]; then
   # librsvg2-bin, icoutils: the programs' icon, rendered and packed.
@@ -44,12 +49,16 @@ if [ "${1:-}" = "--tests" ]; then
   # hardening-check (devscripts), appstreamcli (appstream),
   # desktop-file-validate (desktop-file-utils) and mandoc.
   pkgs+=(dpkg-dev debhelper git lintian devscripts appstream desktop-file-utils mandoc)
-  # SDL 3's Build-Depends, as Debian 12 has them (older libdecor and
-  # liburing: SDL 3 then only goes without io_uring).
-  pkgs+=(fcitx-libs-dev glslang-tools libasound2-dev libdbus-1-dev libdecor-0-dev libdrm-dev libegl-dev
-         libgbm-dev libgl-dev libgles-dev libibus-1.0-dev libpipewire-0.3-dev libpulse-dev libsndio-dev
-         libudev-dev liburing-dev libvulkan-dev libx11-dev libxcursor-dev libxext-dev libxfixes-dev libxi-dev
-         libxinerama-dev libxrandr-dev libxss-dev libxt-dev libxv-dev libxxf86vm-dev xxd)
+  if packaged_sdl3; then
+    pkgs+=(libsdl3-dev libsdl2-compat)
+  else
+    # SDL 3's Build-Depends, as Debian 12 has them (older libdecor and
+    # liburing: SDL 3 then only goes without io_uring).
+    pkgs+=(fcitx-libs-dev glslang-tools libasound2-dev libdbus-1-dev libdecor-0-dev libdrm-dev libegl-dev
+           libgbm-dev libgl-dev libgles-dev libibus-1.0-dev libpipewire-0.3-dev libpulse-dev libsndio-dev
+           libudev-dev liburing-dev libvulkan-dev libx11-dev libxcursor-dev libxext-dev libxfixes-dev libxi-dev
+           libxinerama-dev libxrandr-dev libxss-dev libxt-dev libxv-dev libxxf86vm-dev xxd)
+  fi
 fi
 
 missing=()
@@ -63,7 +72,7 @@ if [ ${#missing[@]} -ne 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
-if [ "${1:-}" = "--tests" ] && [ "${2:-}" != "--no-sdl3" ]; then
+if [ "${1:-}" = "--tests" ] && [ "${2:-}" != "--no-sdl3" ] && ! packaged_sdl3; then
   root=$(cd "$(dirname "$0")/.." && pwd)
   "$root/scripts/build-sdl3.sh" "$root/build/sdl3"
 fi

@@ -4,7 +4,7 @@
 # the SDL 1.2 build (its whole-program tests on classic SDL 1.2 and on
 # sdl12-compat), the SDL 2 build (on Debian's SDL 2 and on sdl2-compat,
 # compared frame by frame with the other builds), the SDL 3 build (on SDL 3,
-# built here once from Debian 13's sources), and the SDL 2
+# Debian 13's package, or built here once from its sources), and the SDL 2
 # build again built with AddressSanitizer and UndefinedBehaviorSanitizer, on
 # Debian's SDL 2.
 #
@@ -69,11 +69,26 @@ built() {
   [ "$(cat "$state/$1")" -eq 0 ]
 }
 
+# Where Debian packages SDL 3 and sdl2-compat (Debian 13), install-deps.sh
+# installed them: the builds use those.
+packaged=$(dpkg-query -W -f='${Status}' libsdl3-dev libsdl2-compat 2>/dev/null | grep -c 'install ok installed' || true)
+sdl3_options=(-DCMAKE_PREFIX_PATH="$root/build/sdl3/prefix")
+compat_options=()
+if [ "$packaged" -eq 2 ]; then
+  sdl3_options=()
+  compat_options=(-DNIMBREL_SDL2_COMPAT_DIR="/usr/lib/$(gcc -print-multiarch)/sdl2-compat")
+  echo "test.sh: SDL 3 and sdl2-compat as Debian packages them"
+fi
+
+if [ "$(/usr/bin/python3 -B "$root/tests/e2e/harness.py" --sdl-library libSDL-1.2.so.0)" = sdl12-compat ]; then
+  echo "test.sh: no classic SDL 1.2 here: the SDL 1.2 build is tested on sdl12-compat only"
+fi
+
 # sdl3 DIR: SDL 3 and sdl2-compat from Debian 13's sources into DIR, once
-# (then kept), said in $state as a build is.
+# (then kept), said in $state as a build is; nothing where Debian has them.
 sdl3() {
   local status=0
-  nice -n 10 "$root/scripts/build-sdl3.sh" "$root/$1" || status=$?
+  [ "$packaged" -eq 2 ] || nice -n 10 "$root/scripts/build-sdl3.sh" "$root/$1" || status=$?
   echo "$status" >"$state/sdl3.tmp" && mv "$state/sdl3.tmp" "$state/sdl3"
   return "$status"
 }
@@ -97,10 +112,9 @@ pids+=($!)
 marked build/sdl3 sdl3 &
 pids+=($!)
 prepare build 10 2 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_SDL12_BIN="$root/build-sdl12/nimbrel" \
-  -DNIMBREL_SDL3_BIN="$root/build-sdl3/nimbrel" &
+  -DNIMBREL_SDL3_BIN="$root/build-sdl3/nimbrel" "${compat_options[@]}" &
 pids+=($!)
-after_sdl3 build-sdl3 10 3 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF \
-  -DCMAKE_PREFIX_PATH="$root/build/sdl3/prefix" &
+after_sdl3 build-sdl3 10 3 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_BENCH=OFF "${sdl3_options[@]}" &
 pids+=($!)
 prepare build-asan 10 2 "${asan[@]}" &
 pids+=($!)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 struct SdlDisplay::Native {};
 
@@ -29,7 +30,19 @@ unsigned int SdlDisplay::modeFlags(bool fullscreen)
 
 SdlDisplay::SdlDisplay(int width, int height, int bpp, bool fullscreen)
 {
-    screen = SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen));
+    try {
+        screen = SDL_SetVideoMode(width, height, bpp, modeFlags(fullscreen));
+    } catch (const std::bad_alloc&) {
+        // sdl12-compat draws through SDL 2's OpenGL, whose Mesa may throw
+        // when memory runs out while it builds its context.
+        SDL_SetError("Out of memory");
+        screen = nullptr;
+    }
+    // A surface without its pixel format cannot be drawn in.
+    if (screen != nullptr && screen->format == nullptr) {
+        SDL_SetError("The video surface has no pixel format");
+        screen = nullptr;
+    }
     // sdl12-compat grants a line of 65536 bytes or more, which SDL 1.2's
     // 16-bit pitch cannot count, so that every row would be drawn over the
     // first: refuse it, as classic SDL 1.2 does.

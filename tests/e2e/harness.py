@@ -37,6 +37,34 @@ def is_library(version, library=LIBRARY):
     return version[:len(prefix)] == prefix and compat == is_compat
 
 
+# Asks an SDL 1.2 or SDL 2 library its version, apart: a library of the
+# same name may already be loaded here.
+_VERSION_PROBE = r"""
+import ctypes, sys
+lib, v = ctypes.CDLL(sys.argv[1]), (ctypes.c_uint8 * 3)()
+if hasattr(lib, "SDL_Linked_Version"):
+    lib.SDL_Linked_Version.restype = ctypes.POINTER(ctypes.c_uint8 * 3)
+    v = lib.SDL_Linked_Version().contents
+else:
+    lib.SDL_GetVersion(v)
+print("%d.%d.%d" % tuple(v))
+"""
+
+
+def sdl_version(library):
+    """The version (major, minor, patch) of an SDL 1.2 or 2 library, named
+    as the dynamic linker finds it or by its file; None if it does not load."""
+    import sys
+    r = subprocess.run([sys.executable, "-c", _VERSION_PROBE, library], capture_output=True, text=True)
+    return tuple(int(n) for n in r.stdout.split(".")) if r.returncode == 0 else None
+
+
+def library_name(version):
+    """The library of an SDL version, as LIBRARY names them."""
+    return next((n for n in ("sdl1.2", "sdl12-compat", "sdl2", "sdl2-compat") if version and is_library(version, n)),
+                None)
+
+
 # Whether this pass runs the SDL 1.2 build (else one on SDL 2 or SDL 3), and
 # whether SDL 3 does the work (sdl2-compat, or the SDL 3 build).
 ON_SDL12 = LIBRARY in ("sdl1.2", "sdl12-compat")
@@ -675,6 +703,12 @@ def take_slot():
     return None
 
 
-if __name__ == "__main__":  # python3 -m harness [unittest's options] TESTS: run them in a slot
-    held = take_slot()
-    unittest.main(module=None)
+if __name__ == "__main__":
+    import sys
+    if sys.argv[1:2] == ["--sdl-library"]:
+        # harness.py --sdl-library FILE: the name of the SDL library found
+        # under that name or file, for the build's choice of test passes.
+        print(library_name(sdl_version(sys.argv[2])) or "none")
+    else:  # python3 -m harness [unittest's options] TESTS: run them in a slot
+        held = take_slot()
+        unittest.main(module=None)

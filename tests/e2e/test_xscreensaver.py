@@ -13,8 +13,8 @@ import unittest
 import xml.etree.ElementTree as ElementTree
 
 from harness import (BIN, DEADLINE, LIBRARY, ON_SDL12, ROOT, WRAPPER, Picture, Xvfb, XTestCase, drawn_over, end, end_group,
-                     kill_now, hold_system_paths, install_staged, link_system_path, make_window, processes_of,
-                     shareable_libraries, staging_unavailable, wait_for)
+                     kill_now, hold_system_paths, install_staged, library_name, link_system_path, make_window,
+                     processes_of, sdl_version, shareable_libraries, staging_unavailable, wait_for)
 
 USER = "nimbrel-xss"
 # Heavy, unpaced rain so that the heap is there within a second; falling
@@ -428,12 +428,11 @@ class DaemonTest(unittest.TestCase):
         kill_now(self.our_nimbrels() + self.our_wrappers())
 
     def sdl_library_of(self, pid):
-        """Which SDL 1.2 the process has loaded, by where its file lies."""
+        """Which SDL 1.2 the process has loaded, by the version of its file."""
         with open("/proc/%d/maps" % pid) as f:
             paths = {line.split()[-1] for line in f if "libSDL-1.2.so" in line}
-        if not paths:
-            return None
-        return "sdl12-compat" if all("/sdl12-compat/" in p for p in paths) else "sdl1.2"
+        names = {library_name(sdl_version(p)) for p in paths}
+        return names.pop() if len(names) == 1 else (names or None)
 
     def assertDaemonCarriesOn(self):
         self.assertIsNone(self.daemon.poll(), "xscreensaver ended: " + self.daemon_log())
