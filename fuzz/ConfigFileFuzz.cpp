@@ -4,6 +4,7 @@
 // faults the fuzzer also finds pairs that are stored, looked up or saved wrong.
 
 #include "ConfigFile.h"
+#include "TextEncoding.h"
 
 #include <cerrno>
 #include <climits>
@@ -67,8 +68,10 @@ std::string readFile(const std::string& path)
 }
 
 // The line rules, written out independently of ConfigFile's parser.
-Store model(const std::string& text)
+Store model(const std::string& bytes)
 {
+    // A byte-order mark is no part of the text, and UTF-16 is read as UTF-8.
+    const std::string text = TextEncoding::toUtf8(bytes);
     Store store;
     size_t begin = 0;
     while (begin < text.size()) {
@@ -226,7 +229,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ConfigFile reread(scratch("saved"));
     const Store reparsed = model(written);
     CHECK(saved(reread) == serialized(reparsed));
-    CHECK(model(serialized(reparsed)) == reparsed);
+    // Unless its first key begins with what reads as a byte-order mark: that
+    // much of it is then taken for the mark.
+    if (TextEncoding::of(serialized(reparsed)) == TextEncoding::Kind::Plain)
+        CHECK(model(serialized(reparsed)) == reparsed);
 
     // An empty name writes back to the file the object was built on.
     config.save("");
