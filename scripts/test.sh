@@ -76,7 +76,7 @@ built() {
 
 # Where Debian packages SDL 3 and sdl2-compat (Debian 13), install-deps.sh
 # installed them: the builds use those.
-packaged=$(dpkg-query -W -f='${Status}' libsdl3-dev libsdl2-compat 2>/dev/null | grep -c 'install ok installed' || true)
+packaged=$(dpkg-query -W -f='${Status}\n' libsdl3-dev libsdl2-compat 2>/dev/null | grep -c 'install ok installed' || true)
 sdl3_options=(-DCMAKE_PREFIX_PATH="$root/build/sdl3/prefix")
 compat_options=()
 with_sdl3=1
