@@ -124,7 +124,7 @@ class Xvfb:
 
     def screenshot(self, window="root"):
         """The picture as (width, height, rgb bytes)."""
-        out = subprocess.run(["timeout", "15", "import", "-window", str(window), "-depth", "8", "ppm:-"],
+        out = subprocess.run(["timeout", str(int(DEADLINE)), "import", "-window", str(window), "-depth", "8", "ppm:-"],
                              env=self.env(), capture_output=True, check=True).stdout
         return parse_ppm(out)
 
@@ -137,7 +137,7 @@ class Xvfb:
         return wait_for(shown, failure, every)
 
     def save_png(self, path, window="root"):
-        subprocess.run(["timeout", "15", "import", "-window", str(window), path],
+        subprocess.run(["timeout", str(int(DEADLINE)), "import", "-window", str(window), path],
                        env=self.env(), check=True)
 
     def close(self):
@@ -308,15 +308,10 @@ class Program:
         r = self.xvfb.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)])
         return [int(w) for w in r.stdout.split()]
 
-    def geometry(self):
+    def geometry(self, keys=("Width", "Height")):
+        """The window's size, or other values xwininfo gives by name."""
         info = self.xvfb.run(["xwininfo", "-id", str(self.window)]).stdout
-        values = {}
-        for line in info.splitlines():
-            line = line.strip()
-            for key in ("Width", "Height"):
-                if line.startswith(key + ":"):
-                    values[key] = int(line.split(":")[1])
-        return values["Width"], values["Height"]
+        return tuple(int(re.search(r"%s: +(-?\d+)" % key, info).group(1)) for key in keys)
 
     def key(self, *names):
         # Real key events through XTEST go to the focused window.
@@ -628,10 +623,12 @@ class Weston:
         except FileNotFoundError:
             return ""
 
+    title = '"Weston Compositor'
+
     def window(self):
-        """weston's output window on the Xvfb, or None before it shows."""
+        """The desktop's output window on the Xvfb, or None before it shows."""
         for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
-            if '"Weston Compositor' in line:
+            if self.title in line:
                 return int(line.split()[0], 16)
         return None
 

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 """A large window keeps its picture between frames and shows only what
 changed; the display must still be able to redraw it whole at any time."""
-import re
 import unittest
 
 from harness import Picture, Xvfb, XTestCase, make_window
@@ -59,8 +58,7 @@ class KeptPictureTest(XTestCase):
         # so only the window's exposure can bring the black back.
         program = self.start(settings="xRes=640\nyRes=480\ndropRate=0\n")
         program.find_window()
-        where = self.xvfb.run(["xdotool", "getwindowgeometry", str(program.window)]).stdout
-        left, top = map(int, re.search(r"Position: (\d+),(\d+)", where).groups())
+        left, top = program.geometry(("Absolute upper-left X", "Absolute upper-left Y"))
         def lit(picture):  # the screen where the window is
             return picture.lit(left, top, left + 640, top + 480)
         connection, _ = make_window(self.xvfb.display, 1870, 1040)  # white, over all of it

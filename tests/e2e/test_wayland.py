@@ -35,6 +35,7 @@ class Mutter(Weston):
     """GNOME's compositor, nested as a window in an Xvfb of its own, on a
     session bus of its own: a Wayland desktop that draws no title bar for a
     Wayland window. Programs on it see only Wayland."""
+    title = '"mutter"'
 
     def __init__(self, width=1280, height=720, xwayland=False):
         assert not xwayland, "mutter runs here without Xwayland"
@@ -55,13 +56,6 @@ class Mutter(Weston):
             self.close()
             raise
 
-    def window(self):
-        """mutter's output window on the Xvfb, or None before it shows."""
-        for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
-            if '"mutter"' in line:
-                return int(line.split()[0], 16)
-        return None
-
 
 class OnWeston:
     """nimbrel on a Wayland desktop: weston, with Xwayland or without, or another."""
@@ -81,13 +75,16 @@ class OnWeston:
         def moving_rain():
             shot = self.weston.screenshot()
             box = black_box(shot)
-            lit = box and shot.lit(*box)
+            lit = box and self.placed(box) and shot.lit(*box)
             return lit and self.weston.screenshot().lit(*box) != lit and box
         left, top, right, bottom = wait_for(
             moving_rain, lambda: "no rain showed on weston's output: %s" % self.program.stderr(), every=0.5)
         self.assertLessEqual(abs(right - left - 640), 4, (left, top, right, bottom))
         self.assertLessEqual(abs(bottom - top - 480), 4, (left, top, right, bottom))
         return left, top
+
+    def placed(self, box):
+        return True
 
     def test_rain_shows_and_a_click_ends_it(self):
         left, top = self.window_box()
@@ -149,6 +146,11 @@ class MutterTest(OnWeston, unittest.TestCase):
     """GNOME's mutter draws no title bar for a Wayland window: nimbrel has one
     drawn by libdecor."""
     desktop = Mutter
+
+    def placed(self, box):
+        # On a busy machine mutter may show a new window at the output's
+        # corner for its first frames, and place it (centred) only then.
+        return box[0] > 0
 
     def title_bar(self, left, top):
         """Looks at the row 12 pixels above the picture: mostly one colour, not

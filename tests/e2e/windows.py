@@ -159,7 +159,7 @@ class ScreenSaverTest(WineTestCase):
     def test_s_covers_the_screen_and_input_ends_it(self):
         ends = {"a key": lambda p: p.key("x"), "a button": lambda p: p.click(1, 500, 400),
                 "the mouse moving": lambda p: p.move_mouse(700, 600)}
-        for what, end in ends.items():
+        for what, ending in ends.items():
             with self.subTest(what):
                 self.xvfb.run(["xdotool", "mousemove", "500", "400"])
                 # At the defaults, falling drops show far above the floor.
@@ -168,7 +168,7 @@ class ScreenSaverTest(WineTestCase):
                 self.assertEqual(program.geometry(), (1024, 768))
                 picture = self.xvfb.wait_for_picture(window, lambda p: len(colours(p, bottom=400)) > 20)
                 self.rain_goes_on(program, window, picture)
-                end(program)
+                ending(program)
                 self.assertEndsCleanly(program)
 
     def test_p_draws_inside_its_window_and_ends_when_that_window_goes(self):
