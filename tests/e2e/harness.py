@@ -472,6 +472,10 @@ class XTestCase(unittest.TestCase):
         self.addCleanup(program.close)
         return program
 
+    def assertClickEnds(self, program):
+        program.click()
+        self.assertEqual(program.wait(), 0, program.stderr())
+
 
 # A build installed as the package would be, for tests of the installed files.
 STAGE_PREFIX = "nimbrel-stage-"

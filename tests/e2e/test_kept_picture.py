@@ -50,8 +50,7 @@ class KeptPictureTest(XTestCase):
         self.xvfb.wait_for_picture("root", lambda p: not changed(p), lambda: "%d of %d heap pixels not redrawn" % (
             len(changed(Picture(self.xvfb.screenshot()))), len(covered)))
 
-        program.click()
-        self.assertEqual(program.wait(), 0)
+        self.assertClickEnds(program)
 
     def test_a_picture_that_never_changes_is_redrawn_after_being_covered(self):
         # No rain: after the first frame no frame hands the display anything,
@@ -65,8 +64,7 @@ class KeptPictureTest(XTestCase):
         self.xvfb.wait_for_picture("root", lit, "no cover shown")
         connection.close()
         self.xvfb.wait_for_picture("root", lambda p: not lit(p), "the covered window was not redrawn")
-        program.click()
-        self.assertEqual(program.wait(), 0)
+        self.assertClickEnds(program)
 
 
 if __name__ == "__main__":

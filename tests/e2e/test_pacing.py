@@ -22,8 +22,7 @@ class PacingTest(XTestCase):
                 program = self.start(settings=settings)
                 program.find_window()
                 program.wait_frames(2 * most)
-                program.click()
-                self.assertEqual(program.wait(), 0)
+                self.assertClickEnds(program)
                 frames, span = program.frames()
                 # Frame k is due k / rate seconds after the schedule's start,
                 # never sooner; a late first frame lets up to 4 come at once.

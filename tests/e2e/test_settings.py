@@ -76,8 +76,7 @@ class SettingsTest(GrantingXTestCase):
                 program.wait_frames(10)
                 self.assertEqual(bool(viewable_size_windows(self.xvfb, 1024, 768)), full)
                 self.assertFullScreenIsLibrarys(program, full)
-                program.click()
-                self.assertEqual(program.wait(), 0)
+                self.assertClickEnds(program)
 
     def test_show_drops_only_with_a_number(self):
         # Within 150 frames no drop can have landed yet (the floor is more
@@ -153,8 +152,7 @@ class SettingsTest(GrantingXTestCase):
                 program = self.start(settings=settings, env=dict(env, XDG_CONFIG_HOME=config_home))
                 program.find_window()
                 self.assertEqual(program.geometry(), sizes[read] if read else (640, 480))
-                program.click()
-                self.assertEqual(program.wait(), 0)
+                self.assertClickEnds(program)
 
 
 class ReadmeExampleTest(XTestCase):
@@ -174,8 +172,7 @@ class ReadmeExampleTest(XTestCase):
         self.assertEqual(program.geometry(), (640, 480))
         self.assertEqual(lit_after(self.xvfb, program, 120), [])  # falling drops hidden
         program.wait_frames(60)
-        program.click()
-        self.assertEqual(program.wait(), 0)
+        self.assertClickEnds(program)
         frames, seconds = program.frames()
         self.assertLessEqual(frames - 1, 60 * seconds + 5)  # paced at the default rate
 
@@ -212,8 +209,7 @@ class ScreenSizeTest(GrantingXTestCase):
                 # and the rain spans its width.
                 self.assertEqual(max(y for _, y in lit), size[1] - 7)
                 self.assertGreater(max(x for x, _ in lit), size[0] * 3 // 4)
-                program.click()
-                self.assertEqual(program.wait(), 0)
+                self.assertClickEnds(program)
 
 
 if __name__ == "__main__":
