@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -130,16 +131,18 @@ Seen onRecording(const RainRun& run, unsigned seed, bool keeps)
 // The picture an SDL surface shows at the given scale, as 0x00RRGGBB: each
 // of its pixels must be a square of scale x scale video pixels of one
 // colour, and the strip the division leaves at the right and bottom black.
+const uint32_t* videoRow(const SDL_Surface* s, int y)
+{
+    return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+}
+
 std::vector<uint32_t> videoPicture(const SdlSurface& surface, int scale)
 {
     SDL_Surface* s = surface.videoSurface();
-    auto row = [s](int y) {
-        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
-    };
     const int width = s->w / scale, height = s->h / scale;
     std::vector<uint32_t> picture(static_cast<size_t>(width) * height);
     for (int y = 0; y < s->h; ++y) {
-        const uint32_t *video = row(y), *square = row(y / scale * scale);
+        const uint32_t *video = videoRow(s, y), *square = videoRow(s, y / scale * scale);
         for (int x = 0; x < s->w; ++x) {
             const bool strip = x >= width * scale || y >= height * scale;
             const uint32_t want = strip ? 0 : square[x / scale * scale] & 0xFFFFFF;
@@ -185,21 +188,18 @@ double onSdlSurface(const RainRun& run, unsigned seed, int scale = 1, bool kept 
         EXPECT_EQ(handedOver - handed, rects.empty() ? 0 : 1) << "step " << step;
         handed = handedOver;
         // Row by row: most rows of a kept picture stay as they were.
-        bool unshown = false;
-        for (int y = 0; y < s->h && !unshown; ++y) {
-            const uint32_t* now = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+        for (int y = 0; y < s->h; ++y) {
+            const uint32_t* now = videoRow(s, y);
             uint32_t* was = &before[static_cast<size_t>(y) * s->w];
             if (std::memcmp(now, was, s->w * sizeof(uint32_t)) == 0)
                 continue;
-            for (int x = 0; x < s->w && !unshown; ++x) {
-                bool inside = now[x] == was[x];
-                for (size_t i = 0; i < rects.size() && !inside; ++i) {
-                    const SDL_Rect& r = rects[i];
-                    inside = x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-                }
-                if (!inside)
+            for (int x = 0; x < s->w; ++x) {
+                if (now[x] != was[x] && std::none_of(rects.begin(), rects.end(), [x, y](const SDL_Rect& r) {
+                        return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+                    })) {
                     ADD_FAILURE() << "step " << step << ": video pixel " << x << "," << y << " changed unshown";
-                unshown = !inside;
+                    return;
+                }
             }
             std::memcpy(was, now, s->w * sizeof(uint32_t));
         }

@@ -583,6 +583,8 @@ class Weston:
     Programs started on it (Program(weston, ...)) see only Wayland, or with
     xwayland Xwayland's display too."""
 
+    title = '"Weston Compositor'  # of its output window on the Xvfb
+
     def __init__(self, width=1280, height=720, xwayland=False, renderer="pixman"):
         self.width, self.height = width, height
         # A margin beside weston's window, for the pointer to come from.
@@ -627,14 +629,16 @@ class Weston:
         except FileNotFoundError:
             return ""
 
-    title = '"Weston Compositor'
-
     def window(self):
         """The desktop's output window on the Xvfb, or None before it shows."""
         for line in self.xvfb.run(["xwininfo", "-root", "-children"]).stdout.splitlines():
             if self.title in line:
                 return int(line.split()[0], 16)
         return None
+
+    def placed(self, box):
+        """Whether a window found at box on the output stays there."""
+        return True
 
     def env(self, **extra):
         env = self.xvfb.env(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.socket, **extra)
