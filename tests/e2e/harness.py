@@ -668,8 +668,14 @@ class Weston:
         # From outside weston's window (at 0,0 on the Xvfb) into it, so that
         # weston sees the pointer enter and gives the surface under it the
         # pointer before anything else comes.
-        for to in ((self.width + 8, self.height + 8), (x, y)):
-            self.xvfb.run(["xdotool", "mousemove", "--sync", str(to[0]), str(to[1])])
+        self.park_pointer()
+        self.xvfb.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+
+    def park_pointer(self):
+        """The pointer off the output, beside it. A window that weston 14
+        maps under a pointer that has not moved gets the pointer, yet not
+        the first click on it."""
+        self.xvfb.run(["xdotool", "mousemove", "--sync", str(self.width + 8), str(self.height + 8)])
 
     def cpu_seconds(self):
         """CPU time of weston and, with xwayland, of Xwayland, which it started."""

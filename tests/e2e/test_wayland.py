@@ -71,6 +71,7 @@ class OnWeston:
     def setUp(self):
         self.weston = self.desktop(1024, 768, xwayland=self.xwayland)
         self.addCleanup(self.weston.close)
+        self.weston.park_pointer()  # not where the window will show
         self.program = Program(self.weston, settings=SETTINGS, env=self.env)
         self.addCleanup(self.program.close)
 
