@@ -128,14 +128,15 @@ Seen onRecording(const RainRun& run, unsigned seed, bool keeps)
     return seen;
 }
 
-// The picture an SDL surface shows at the given scale, as 0x00RRGGBB: each
-// of its pixels must be a square of scale x scale video pixels of one
-// colour, and the strip the division leaves at the right and bottom black.
+// Row y of an SDL surface's 32-bit pixels.
 const uint32_t* videoRow(const SDL_Surface* s, int y)
 {
     return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
 }
 
+// The picture an SDL surface shows at the given scale, as 0x00RRGGBB: each
+// of its pixels must be a square of scale x scale video pixels of one
+// colour, and the strip the division leaves at the right and bottom black.
 std::vector<uint32_t> videoPicture(const SdlSurface& surface, int scale)
 {
     SDL_Surface* s = surface.videoSurface();
